@@ -1,0 +1,120 @@
+// The main timer: idle share per processor, tooltip, tray icon and statistics list.
+#include "app/form.h"
+#include "app/integration.h"
+#include "hw/log.h"
+#include "idle/idle_threads.h"
+
+namespace {
+constexpr int kRowTotalTime = 0;
+constexpr int kRowTotalIdle = 1;
+constexpr int kRowCurrentIdle = 2;
+constexpr size_t kMaxIconText = 255;
+}  // namespace
+
+int MeasureIdlePercent(TIdle& thread) {
+    uint64_t kernel = 0;
+    IdlePlatform().KernelTime(thread.handle, kernel);
+    const uint32_t kernelMs = static_cast<uint32_t>(kernel / 10000);
+    const uint32_t now = IdlePlatform().TickCount();
+    // Differences as 32-bit unsigned values, so a wrap of the tick counter is harmless.
+    const uint32_t busy = kernelMs - thread.LastKernelMs;
+    const uint32_t interval = now - thread.LastSampleTick;
+    int64_t percent = 0;
+    if (interval != 0) percent = RoundHalfEven(static_cast<double>(busy) * 100.0 / interval);
+    thread.LastKernelMs = kernelMs;
+    thread.LastSampleTick = now;
+    if (percent < 0) percent = 0;
+    if (percent > 99) percent = 99;
+    return static_cast<int>(percent);
+}
+
+void TQuillarForm::DrawTrayIcon(const std::string& text, int index) {
+    if (index == LastIconIndex && text == LastIconText) return;
+    LastIconIndex = index;
+    LastIconText = text.substr(0, kMaxIconText);
+    if (!tray) return;
+    if (text.empty()) {
+        tray->SetTrayIcon(index);
+        return;
+    }
+    // Shows the drawing slot; the cache then holds its index and an empty text, so a
+    // text icon is drawn afresh on every call.
+    DrawTrayIcon("", tray->RenderTextIcon(text, index));
+}
+
+void TQuillarForm::TimerTimer() {
+    try {
+        if (!TempSourceActive() && cbMBM->Checked()) SetupMonitorTab(*this);
+        host.ProcessMessages();
+        std::string tip = TitleText();
+        if (TempSourceActive()) {
+            WatchTemperature(*this);
+            tip = Format("%s\rTemp: %d\xB0", {tip, CurrentTemp});
+        }
+        if (IdleThreadsRunning()) {
+            int sum = 0;
+            int measured = 0;
+            const bool listVisible = host.OptionsVisible();
+            for (int cpu = 0; cpu < ProcessorCount; ++cpu) {
+                TIdle* t = IdleThreads[cpu];
+                if (!t) {
+                    // No thread for this processor: nothing to measure, left out of the average.
+                    tip = Format("%s\rCPU %d: -", {tip, cpu + 1});
+                    if (listVisible)
+                        for (int row : {kRowTotalTime, kRowTotalIdle, kRowCurrentIdle}) lvTimes->SetCell(row, cpu + 1, "-");
+                    continue;
+                }
+                if (t->PriorityLevel() != 0 && CurrentTemp < TempThreshold) t->SetPriorityLevel(0);
+                int current = 0;
+                int64_t total = 0;
+                try {
+                    current = MeasureIdlePercent(*t);
+                    const uint32_t span = t->LastSampleTick - IdleStartTick.load();
+                    total = span ? RoundHalfEven(static_cast<double>(t->LastKernelMs) * 100.0 / span) : 0;
+                } catch (const std::exception&) {
+                    current = 0;
+                    total = 0;
+                }
+                sum += current;
+                ++measured;
+                tip = Format("%s\rCPU %d: %d%%", {tip, cpu + 1, current});
+                if (listVisible) {
+                    lvTimes->SetCell(kRowTotalTime, cpu + 1,
+                                     std::to_string(t->LastKernelMs / 60000) + ":" +
+                                         ZeroPad((t->LastKernelMs / 1000) % 60, 2));
+                    lvTimes->SetCell(kRowTotalIdle, cpu + 1, std::to_string(total) + "%");
+                    lvTimes->SetCell(kRowCurrentIdle, cpu + 1, std::to_string(current) + "%");
+                }
+            }
+            const int average = measured ? sum / measured : 0;
+            switch (rgIdle->ItemIndex()) {
+            case 1:
+                DrawTrayIcon(ZeroPad(average, 2), -1);
+                break;
+            case 2: {
+                int level = IdleThreads[0] ? IdleThreads[0]->PriorityLevel() : 0;
+                DrawTrayIcon(level != 0 ? std::to_string(level) : std::string(), average / 14);
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        if (tray) tray->SetToolTip(tip);
+    } catch (const std::exception& e) {
+        LogText(std::string("Exception caught: ") + e.what());
+    }
+}
+
+void TQuillarForm::TrackBarIdleChange() {
+    MainTimer->SetInterval(static_cast<unsigned>(TrackBarIdle->Position()) * 100);
+    ResetSensorCountdown(*this);
+    SettingsChanged = true;
+}
+
+void TQuillarForm::rgIdleClick() {
+    if (rgIdle->ItemIndex() == 0 && IdleThreads[0])
+        DrawTrayIcon("", IdleThreads[0]->Suspended ? 8 : 9);
+    if (MainTimer->Enabled()) TimerTimer();
+    SettingsChanged = true;
+}

@@ -1,0 +1,85 @@
+// The Windows view of the main window: real windows for the controls, the platform
+// services of FormHost, the private messages and the timers.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form.h"
+
+class WindowsForm : public FormHost {
+public:
+    WindowsForm();
+    ~WindowsForm() override;
+
+    // Creates the hidden application window and the main window (class "TQuillarForm"),
+    // then runs FormCreate.
+    bool Create(HINSTANCE instance);
+    // Runs the message loop until the program is told to end.
+    void Run();
+    // FormDestroy, removal of the tray icon, destruction of the windows.
+    void Destroy();
+
+    TQuillarForm& Form() { return *form_; }
+    HWND Handle() const { return window_; }
+    HWND ApplicationWindow() const { return appWindow_; }
+
+    // FormHost
+    void ErrorBox(const std::string& text) override;
+    void ErrorBoxWithCaption(const std::string& caption, const std::string& text) override;
+    int MessageDialog(const std::string& text, DialogKind kind, unsigned buttons, int defaultResult,
+                      int helpContext) override;
+    void ProcessMessages() override;
+    void Sleep(unsigned ms) override;
+    void ShowSplash() override;
+    bool OptionsVisible() override;
+    void ShowOptionsModal() override;
+    void CloseOptions() override;
+    void Terminate() override;
+    uintptr_t FindTaskbarWindow() override;
+    bool IsWindowsNT() override;
+    bool ShellExecute(const std::string& path) override;
+    std::string ProgramFolder() override;
+
+    // Installs the tray icon (its view lives with the window).
+    void SetTray(std::unique_ptr<TrayIconView> tray);
+    // The tray menu, opened by the tray component.
+    HMENU BuildTrayMenu();
+    void RunMenuCommand(UINT id);
+
+private:
+    static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool HandleChildNotification(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+    void CreateControlWindows();
+    void CreateControlWindow(Control& c);
+    void Update(Control& c);
+    HWND ParentWindowOf(const Control& c) const;
+    HFONT FontFor(const Control& c);
+    void ShowActivePage();
+    void UpdateTimer(Timer& t);
+    void PaintBuiltinImage(HWND hwnd, const Image& image, HDC dc);
+
+    HINSTANCE instance_ = nullptr;
+    HWND appWindow_ = nullptr;
+    HWND window_ = nullptr;
+    HWND tooltip_ = nullptr;
+    std::unique_ptr<TQuillarForm> form_;
+    std::unique_ptr<TrayIconView> tray_;
+    std::map<const Control*, HWND> windows_;
+    std::map<const Control*, std::vector<HWND>> radioButtons_;
+    std::map<int, Control*> byId_;
+    std::map<const Control*, int> ids_;
+    std::map<std::string, HFONT> fonts_;
+    bool modal_ = false;
+    bool terminating_ = false;
+    int nextId_ = 1000;
+};
+
+// The single instance of the program's main window view.
+WindowsForm* MainForm();

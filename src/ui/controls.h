@@ -1,0 +1,316 @@
+// The main window's controls as plain objects. They are the program's working copy of
+// the settings: the controller reads and writes them, and the Windows view mirrors them
+// into real windows. Assigning a value behaves like the user's change, but only when the
+// value differs from the current one: then the control's handler runs; an equal value
+// changes nothing.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class ControlKind {
+    Label,
+    UrlLabel,
+    Button,
+    CheckBox,
+    RadioGroup,
+    GroupBox,
+    TrackBar,
+    Edit,
+    UpDown,
+    ListBox,
+    ComboBox,
+    ListView,
+    Image,
+    TabSheet,
+    PageControl,
+    MenuItem,
+    Timer,
+};
+
+struct Bounds {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+class Control;
+using ChangeObserver = std::function<void(Control&)>;
+using Handler = std::function<void()>;
+
+class Control {
+public:
+    Control(ControlKind kind, std::string name, int tag, Control* parent, Bounds bounds,
+            std::string caption = {}, std::string hint = {});
+    virtual ~Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const ControlKind kind;
+    const std::string name;
+    int tag;
+    Control* parent;  // the page or group it sits on; null for the window itself
+    Bounds bounds;
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& text);
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& text);
+    // The help keyword: a spare text property (the sensor label keeps its pattern there).
+    std::string helpKeyword;
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v);
+    bool bold = false;
+    bool handCursor = false;
+    bool wordWrap = false;
+    int fontSize = 0;  // 0: the window's font
+
+    // Set by the view to hear about every change of this control.
+    ChangeObserver observer;
+
+protected:
+    void Changed();
+
+private:
+    std::string caption_;
+    std::string hint_;
+    bool visible_ = true;
+    bool enabled_ = true;
+};
+
+class Label : public Control {
+public:
+    Label(std::string name, int tag, Control* parent, Bounds b, std::string caption = {})
+        : Control(ControlKind::Label, std::move(name), tag, parent, b, std::move(caption)) {}
+    Handler OnClick;
+};
+
+class UrlLabel : public Control {
+public:
+    UrlLabel(std::string name, Control* parent, Bounds b, std::string caption, std::string url)
+        : Control(ControlKind::UrlLabel, std::move(name), 0, parent, b, std::move(caption)), url(std::move(url)) {}
+    std::string url;
+};
+
+class Button : public Control {
+public:
+    Button(std::string name, int tag, Control* parent, Bounds b, std::string caption)
+        : Control(ControlKind::Button, std::move(name), tag, parent, b, std::move(caption)) {}
+    Handler OnClick;
+    bool isDefault = false;
+    bool isCancel = false;
+    bool shield = false;  // shows the elevation shield
+    void SetShield(bool on);
+};
+
+class CheckBox : public Control {
+public:
+    CheckBox(std::string name, int tag, Control* parent, Bounds b, std::string caption, std::string hint = {})
+        : Control(ControlKind::CheckBox, std::move(name), tag, parent, b, std::move(caption), std::move(hint)) {}
+    bool Checked() const { return checked_; }
+    // Runs OnClick when the state changes.
+    void SetChecked(bool v);
+    Handler OnClick;
+
+private:
+    bool checked_ = false;
+};
+
+class RadioGroup : public Control {
+public:
+    RadioGroup(std::string name, int tag, Control* parent, Bounds b, std::string caption,
+               std::vector<std::string> items, std::string hint = {})
+        : Control(ControlKind::RadioGroup, std::move(name), tag, parent, b, std::move(caption), std::move(hint)),
+          items_(std::move(items)) {}
+    const std::vector<std::string>& Items() const { return items_; }
+    // Replaces the items; the selection is cleared (callers that keep it select it again).
+    void SetItems(std::vector<std::string> items);
+    int ItemIndex() const { return itemIndex_; }
+    // Limits the index to -1 .. count - 1 and runs OnClick when the selection changes.
+    void SetItemIndex(int index);
+    Handler OnClick;
+
+private:
+    std::vector<std::string> items_;
+    int itemIndex_ = -1;
+};
+
+class GroupBox : public Control {
+public:
+    GroupBox(std::string name, int tag, Control* parent, Bounds b, std::string caption)
+        : Control(ControlKind::GroupBox, std::move(name), tag, parent, b, std::move(caption)) {}
+};
+
+class TrackBar : public Control {
+public:
+    TrackBar(std::string name, int tag, Control* parent, Bounds b, int min, int max, int position,
+             std::string hint = {})
+        : Control(ControlKind::TrackBar, std::move(name), tag, parent, b, {}, std::move(hint)),
+          min_(min), max_(max), position_(position) {}
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Position() const { return position_; }
+    // Limits the position to the range and runs OnChange when it changes.
+    void SetPosition(int position);
+    int pageSize = 1;
+    int frequency = 1;
+    Handler OnChange;
+
+private:
+    int min_, max_, position_;
+};
+
+class Edit : public Control {
+public:
+    Edit(std::string name, int tag, Control* parent, Bounds b, std::string text, std::string hint = {})
+        : Control(ControlKind::Edit, std::move(name), tag, parent, b, {}, std::move(hint)), text_(std::move(text)) {}
+    const std::string& Text() const { return text_; }
+    // Runs OnChange when the text changes.
+    void SetText(const std::string& text);
+    bool readOnly = false;
+    Handler OnChange;
+    // Set by the view: puts the keyboard focus here.
+    Handler focusRequest;
+
+private:
+    std::string text_;
+};
+
+class UpDown : public Control {
+public:
+    UpDown(std::string name, Control* parent, Bounds b, Edit* associate, int min, int max, int position)
+        : Control(ControlKind::UpDown, std::move(name), 0, parent, b), associate(associate),
+          min_(min), max_(max), position_(position) {}
+    Edit* associate;
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    void SetRange(int min, int max);
+    int Position() const { return position_; }
+    // Limits the position to the range and runs OnClick when it changes.
+    void SetPosition(int position);
+    Handler OnClick;
+
+private:
+    int min_, max_, position_;
+};
+
+class ListBox : public Control {
+public:
+    ListBox(std::string name, Control* parent, Bounds b)
+        : Control(ControlKind::ListBox, std::move(name), 0, parent, b) {}
+    const std::vector<std::string>& Items() const { return items_; }
+    void SetItems(std::vector<std::string> items);
+    void Add(const std::string& item);
+    // Index of the first item equal to `text` without regard to letter case, or -1.
+    int IndexOfIgnoreCase(const std::string& text) const;
+    bool Selected(int index) const;
+    void SetSelected(int index, bool selected);
+    // Removes every selected item.
+    void DeleteSelected();
+    bool multiSelect = true;
+
+private:
+    std::vector<std::string> items_;
+    std::vector<bool> selected_;
+};
+
+class ComboBox : public Control {
+public:
+    ComboBox(std::string name, Control* parent, Bounds b, std::string text)
+        : Control(ControlKind::ComboBox, std::move(name), 0, parent, b), text_(std::move(text)) {}
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& text);
+    const std::vector<std::string>& Items() const { return items_; }
+    void SetItems(std::vector<std::string> items);
+    void Add(const std::string& item);
+
+private:
+    std::string text_;
+    std::vector<std::string> items_;
+};
+
+class ListView : public Control {
+public:
+    struct Column {
+        std::string caption;
+        int width;
+        bool alignRight;
+    };
+    struct Row {
+        std::string caption;
+        std::vector<std::string> subItems;
+    };
+    ListView(std::string name, Control* parent, Bounds b) : Control(ControlKind::ListView, std::move(name), 0, parent, b) {}
+    const std::vector<Column>& Columns() const { return columns_; }
+    void AddColumn(Column c);
+    const std::vector<Row>& Rows() const { return rows_; }
+    void AddRow(std::string caption);
+    void SetSubItemCount(size_t row, size_t count);
+    // Sets one cell; column 1 is the first sub-item. Changes nothing for an equal text.
+    void SetCell(size_t row, size_t subItem, const std::string& text);
+
+private:
+    std::vector<Column> columns_;
+    std::vector<Row> rows_;
+};
+
+class Image : public Control {
+public:
+    Image(std::string name, Control* parent, Bounds b) : Control(ControlKind::Image, std::move(name), 0, parent, b) {}
+    // An opaque picture handle of the view (a bitmap on Windows); 0 for none.
+    uintptr_t Picture() const { return picture_; }
+    void SetPicture(uintptr_t picture);
+    // Name of a picture built into the program (drawn by the view), used when Picture() is 0.
+    std::string builtin;
+    Handler OnClick;
+
+private:
+    uintptr_t picture_ = 0;
+};
+
+class TabSheet : public Control {
+public:
+    TabSheet(std::string name, int tag, Control* parent, std::string caption)
+        : Control(ControlKind::TabSheet, std::move(name), tag, parent, {}, std::move(caption)) {}
+};
+
+class PageControl : public Control {
+public:
+    PageControl(std::string name, Control* parent, Bounds b) : Control(ControlKind::PageControl, std::move(name), 0, parent, b) {}
+    std::vector<TabSheet*> pages;
+    TabSheet* ActivePage() const { return active_; }
+    void SetActivePage(TabSheet* page);
+
+private:
+    TabSheet* active_ = nullptr;
+};
+
+class MenuItem : public Control {
+public:
+    MenuItem(std::string name, int tag, std::string caption)
+        : Control(ControlKind::MenuItem, std::move(name), tag, nullptr, {}, std::move(caption)) {}
+    bool Checked() const { return checked_; }
+    void SetChecked(bool v);
+    bool separator = false;
+    Handler OnClick;
+
+private:
+    bool checked_ = false;
+};
+
+// A window timer: runs OnTimer every `Interval` ms while enabled.
+class Timer : public Control {
+public:
+    explicit Timer(std::string name, unsigned interval = 1000)
+        : Control(ControlKind::Timer, std::move(name), 0, nullptr, {}), interval_(interval) {}
+    bool Enabled() const { return on_; }
+    void SetEnabled(bool v);
+    unsigned Interval() const { return interval_; }
+    void SetInterval(unsigned ms);
+    Handler OnTimer;
+
+private:
+    bool on_ = false;
+    unsigned interval_;
+};
