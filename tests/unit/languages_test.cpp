@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include "app/form.h"
+#include "app/languages.h"
+
+namespace {
+
+class QuietHost : public FormHost {
+public:
+    void ErrorBox(const std::string&) override {}
+    void ErrorBoxWithCaption(const std::string&, const std::string&) override {}
+    int MessageDialog(const std::string&, DialogKind, unsigned, int defaultResult, int) override {
+        return defaultResult;
+    }
+    void ProcessMessages() override {}
+    void Sleep(unsigned) override {}
+    void ShowSplash() override {}
+    bool OptionsVisible() override { return false; }
+    void ShowOptionsModal() override {}
+    void CloseOptions() override {}
+    void Terminate() override {}
+    uintptr_t FindTaskbarWindow() override { return 0; }
+    bool IsWindowsNT() override { return true; }
+    bool ShellExecute(const std::string&) override { return true; }
+    std::string ProgramFolder() override { return "C:\\"; }
+};
+
+// A language file held in memory, read with the profile functions' rules.
+class FakeLanguages : public LanguagePlatform {
+public:
+    std::string text;
+    std::string abbrev = "DEU";
+    std::vector<std::string> opened;
+    std::unique_ptr<ProfileReader> OpenProfile(const std::string& path) override {
+        opened.push_back(path);
+        return std::make_unique<IniProfileReader>(text);
+    }
+    std::string UserLanguageAbbrev() override { return abbrev; }
+};
+
+class LanguagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetLanguagePlatform(&fake);
+        LanguageSection.clear();
+        SetLanguageFilePath("C:\\Program Files\\Quillar\\Quillar.exe");
+    }
+    void TearDown() override {
+        SetLanguagePlatform(nullptr);
+        LanguageSection.clear();
+        LanguageFilePath.clear();
+    }
+    FakeLanguages fake;
+};
+
+}  // namespace
+
+TEST_F(LanguagesTest, FilePathIsTheProgramsFolderPlusTheFileName) {
+    EXPECT_EQ(LanguageFilePath, "C:\\Program Files\\Quillar\\quillar.ini");
+    SetLanguageFilePath("D:\\Quillar.exe");
+    EXPECT_EQ(LanguageFilePath, "D:\\quillar.ini");
+}
+
+TEST_F(LanguagesTest, ChoosesTheThreeLetterSectionThenItsFirstTwoLetters) {
+    fake.text = "[DE]\n5062=aktiv (DE)\n[DEU]\n5062=aktiviert\n";
+    fake.abbrev = "deu";
+    EXPECT_TRUE(OpenLanguageFile());
+    EXPECT_EQ(LanguageSection, "DEU");
+    EXPECT_EQ(ReadLanguageText(5062), "aktiviert");
+    CloseLanguageFile();
+
+    // Austrian German has no section of its own.
+    fake.abbrev = "DEA";
+    EXPECT_TRUE(OpenLanguageFile());
+    EXPECT_EQ(LanguageSection, "DE");
+    EXPECT_EQ(ReadLanguageText(5062), "aktiv (DE)");
+    CloseLanguageFile();
+
+    // A section without keys does not count.
+    fake.text = "[DEU]\n; nothing yet\n[DE]\n5062=zwei\n";
+    fake.abbrev = "DEU";
+    EXPECT_TRUE(OpenLanguageFile());
+    EXPECT_EQ(LanguageSection, "DE");
+    CloseLanguageFile();
+}
+
+TEST_F(LanguagesTest, NoMatchingSectionKeepsEnglishWithoutReopening) {
+    fake.text = "[DEU]\n5062=aktiviert\n";
+    fake.abbrev = "FRA";
+    EXPECT_FALSE(OpenLanguageFile());
+    EXPECT_EQ(LanguageSection, "");
+    CloseLanguageFile();  // keeps the reader: no section was chosen
+    EXPECT_EQ(TranslateText("enabled", 5062), "enabled");
+    EXPECT_EQ(TranslateText("disabled", 5063), "disabled");
+    EXPECT_EQ(fake.opened.size(), 1u);
+    // A two-letter abbreviation is not cut further.
+    SetLanguagePlatform(&fake);
+    fake.abbrev = "D";
+    EXPECT_FALSE(OpenLanguageFile());
+}
+
+TEST_F(LanguagesTest, TranslateTextOpensAroundEachLookupWhileTheFileIsClosed) {
+    fake.text = "[DEU]\n5062=aktiviert\n5054=Quillar l\xE4uft bereits.\n";
+    EXPECT_EQ(TranslateText("enabled", 5062), "aktiviert");
+    EXPECT_EQ(TranslateText("Quillar is already running.", 5054), "Quillar l\xE4uft bereits.");
+    EXPECT_EQ(TranslateText("available", 5082), "available");  // key missing
+    EXPECT_EQ(fake.opened.size(), 3u);
+    EXPECT_EQ(fake.opened[0], "C:\\Program Files\\Quillar\\quillar.ini");
+
+    // While open (during the main window's creation) no further opening happens.
+    ASSERT_TRUE(OpenLanguageFile());
+    EXPECT_EQ(TranslateText("enabled", 5062), "aktiviert");
+    EXPECT_EQ(fake.opened.size(), 4u);
+    CloseLanguageFile();
+
+    // Before the path is known every text is English.
+    LanguageFilePath.clear();
+    EXPECT_EQ(TranslateText("enabled", 5062), "enabled");
+    EXPECT_EQ(fake.opened.size(), 4u);
+}
+
+TEST_F(LanguagesTest, ValuesGetLineBreaksAndTheQuoteRule) {
+    fake.text =
+        "[DEU]\n"
+        "1=eins\\nzwei\\n\\ndrei\n"
+        "2=Er sagte \"hallo\" laut\n"
+        "3=\"umschlossen\"\n"
+        "4=\"a b\",c,\"d e\"\n"
+        "5=  Leerzeichen au\xDF" "en  \n"
+        "-1=Optimierung\n"
+        "9999=Hinweis\n"
+        "6=\\\\n\n";
+    ASSERT_TRUE(OpenLanguageFile());
+    EXPECT_EQ(ReadLanguageText(1), "eins\r\nzwei\r\n\r\ndrei");
+    // A quote inside: one quote added at each end.
+    EXPECT_EQ(ReadLanguageText(2), "\"Er sagte \"hallo\" laut\"");
+    // Outer quotes alone are dropped by the reader and nothing is added.
+    EXPECT_EQ(ReadLanguageText(3), "umschlossen");
+    // Comma text with its first and last items quoted comes back complete.
+    EXPECT_EQ(ReadLanguageText(4), "\"a b\",c,\"d e\"");
+    EXPECT_EQ(ReadLanguageText(5), "Leerzeichen au\xDF" "en");
+    EXPECT_EQ(ReadLanguageText(-1), "Optimierung");
+    EXPECT_EQ(ReadLanguageText(9999), "Hinweis");
+    EXPECT_EQ(ReadLanguageText(6), "\\\r\n");
+    EXPECT_EQ(ReadLanguageText(7), "");
+    CloseLanguageFile();
+}
+
+TEST_F(LanguagesTest, ValuesAreCutTo2047Characters) {
+    fake.text = "[DEU]\n1=" + std::string(3000, 'x') + "\n";
+    ASSERT_TRUE(OpenLanguageFile());
+    EXPECT_EQ(ReadLanguageText(1).size(), 2047u);
+    CloseLanguageFile();
+}
+
+TEST(IniProfileReader, ReadsLikeTheProfileFunctions) {
+    IniProfileReader ini(
+        "5=before any section\r\n"
+        "[ Deu ]\r\n"
+        "  7 = sieben  \r\n"
+        "7=second seven\r\n"
+        "; 8=comment\r\n"
+        "9='single'\r\n"
+        "10=\"\r\n"
+        "[other]\r\n"
+        "7=anders\r\n");
+    EXPECT_EQ(ini.ReadString("DEU", "7"), "sieben");
+    EXPECT_EQ(ini.ReadString("deu", "8"), "");
+    EXPECT_EQ(ini.ReadString("DEU", "9"), "single");
+    EXPECT_EQ(ini.ReadString("DEU", "10"), "\"");
+    EXPECT_EQ(ini.ReadString("OTHER", "7"), "anders");
+    EXPECT_EQ(ini.ReadString("missing", "7"), "");
+    EXPECT_TRUE(ini.SectionHasKeys("deu"));
+    EXPECT_FALSE(ini.SectionHasKeys("missing"));
+}
+
+TEST_F(LanguagesTest, TranslateFormByTag) {
+    fake.text =
+        "[DEU]\n"
+        "903=&Start\n"
+        "32=&Startbildschirm zeigen\n"
+        "10032=Startbildschirm ein- oder ausschalten.\n"
+        "-1=C&PU / Chipsatz optimieren\n"
+        "9999=Optimierung beim Start.\n"
+        "40=Leerlauf&anzeige\n"
+        "10040=Symbolart w\xE4hlen.\n"
+        "2040=\"&Keine\",\"&Zahl\",\"&Grafik mit Balken\"\n"
+        "39=Athlon-K\xFChlmodus\n"
+        "2039=\"OS\",\"S1\",\"C2\"\n"
+        "44=\n"
+        "63=x\n"
+        "10063=Abfrageintervall des Sensors.\n"
+        "64=unused\n"
+        "10064=H\xF6" "chsttemperatur.\n"
+        "803=&Beenden\n"
+        "42=Aktualisierungs&intervall\n";
+    QuietHost host;
+    TQuillarForm form(host);
+    int idleClicks = 0;
+    form.rgIdle->SetItemIndex(2);
+    form.rgIdle->OnClick = [&] { ++idleClicks; };
+    const std::string coolingHint = form.rgCoolingMode->Hint();
+    const std::vector<std::string> coolingItems = form.rgCoolingMode->Items();
+    const std::string idleBarHint = form.TrackBarIdle->Hint();
+    const std::string editText = form.EditTemp->Text();
+
+    ASSERT_TRUE(OpenLanguageFile());
+    TranslateForm(form);
+    CloseLanguageFile();
+
+    EXPECT_EQ(form.tsStartup->Caption(), "&Start");
+    EXPECT_EQ(form.cbSplash->Caption(), "&Startbildschirm zeigen");
+    EXPECT_EQ(form.cbSplash->Hint(), "Startbildschirm ein- oder ausschalten.");
+    EXPECT_EQ(form.cbOptimize->Caption(), "C&PU / Chipsatz optimieren");
+    EXPECT_EQ(form.cbOptimize->Hint(), "Optimierung beim Start.");
+    EXPECT_EQ(form.Exit1->Caption(), "&Beenden");
+    EXPECT_EQ(form.GroupBox8->Caption(), "Aktualisierungs&intervall");
+    EXPECT_EQ(form.GroupBox6->Caption(), "Aktualisierungs&intervall");
+
+    // Radio items by comma text; the selection stays and no click is reported.
+    EXPECT_EQ(form.rgIdle->Items(), (std::vector<std::string>{"&Keine", "&Zahl", "&Grafik mit Balken"}));
+    EXPECT_EQ(form.rgIdle->ItemIndex(), 2);
+    EXPECT_EQ(idleClicks, 0);
+
+    // A hint whose key is missing keeps the English hint and the English items.
+    EXPECT_EQ(form.rgCoolingMode->Caption(), "Athlon-K\xFChlmodus");
+    EXPECT_EQ(form.rgCoolingMode->Hint(), coolingHint);
+    EXPECT_EQ(form.rgCoolingMode->Items(), coolingItems);
+
+    // Track bars: no caption; an empty caption key skips the hint too.
+    EXPECT_EQ(form.TrackBarIdle->Hint(), idleBarHint);
+    EXPECT_EQ(form.TrackBarSensor->Hint(), "Abfrageintervall des Sensors.");
+    EXPECT_EQ(form.TrackBarSensor->Caption(), "");
+    // The edit field keeps its text but takes the hint.
+    EXPECT_EQ(form.EditTemp->Text(), editText);
+    EXPECT_EQ(form.EditTemp->Hint(), "H\xF6" "chsttemperatur.");
+    // Untranslated controls stay as they were.
+    EXPECT_EQ(form.ButtonOK->Caption(), "&OK");
+}
