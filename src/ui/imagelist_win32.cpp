@@ -1,0 +1,177 @@
+#include "ui/imagelist_win32.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// The pixels of a whole bitmap as 32-bit BGRX values, top row first.
+bool ReadPixels(HBITMAP bitmap, int& width, int& height, std::vector<uint32_t>& pixels) {
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight == 0)
+        return false;
+    width = info.bmWidth;
+    height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    pixels.assign(static_cast<size_t>(width) * height, 0);
+    HDC dc = GetDC(nullptr);
+    int lines = GetDIBits(dc, bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    return lines == height;
+}
+
+bool IsTransparent(uint32_t bgrx) {
+    return (bgrx & 0xFFFFFF) == 0xFFFFFF;
+}
+
+// One 16 x 16 piece of a pixel buffer as the colour bitmap and mask an image list takes:
+// mask bit 1 = transparent, and transparent colour pixels black so that drawing through
+// the mask leaves the background untouched.
+bool MakePiece(const std::vector<uint32_t>& pixels, int width, int height, int left, HBITMAP& image,
+               HBITMAP& mask) {
+    const int n = ImageList::kSize;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = n;
+    bi.bmiHeader.biHeight = -n;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    image = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!image) return false;
+    auto* out = static_cast<uint32_t*>(bits);
+    uint8_t maskBits[ImageList::kSize * 2] = {};  // rows of 16 bits, word aligned
+    for (int y = 0; y < n; ++y) {
+        for (int x = 0; x < n; ++x) {
+            // Outside the source counts as transparent (a source smaller than the slot).
+            bool inside = left + x < width && y < height;
+            uint32_t p = inside ? pixels[static_cast<size_t>(y) * width + left + x] : 0xFFFFFF;
+            if (IsTransparent(p)) {
+                out[y * n + x] = 0;
+                maskBits[y * 2 + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            } else {
+                out[y * n + x] = p & 0xFFFFFF;
+            }
+        }
+    }
+    GdiFlush();
+    mask = CreateBitmap(n, n, 1, 1, maskBits);
+    if (!mask) {
+        DeleteObject(image);
+        image = nullptr;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ImageList::ImageList() {
+    list_ = ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, 12, 4);
+}
+
+ImageList::ImageList(HINSTANCE module, UINT bitmapId) : ImageList() {
+    auto strip = static_cast<HBITMAP>(
+        LoadImageA(module, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (strip) {
+        AddStrip(strip);
+        DeleteObject(strip);
+    }
+}
+
+ImageList::~ImageList() {
+    // Listeners may remove themselves while being told; work on a copy.
+    auto listeners = listeners_;
+    listeners_.clear();
+    for (auto& l : listeners)
+        if (l.onFree) l.onFree();
+    if (list_) ImageList_Destroy(list_);
+}
+
+bool ImageList::AddStrip(HBITMAP strip) {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    if (!list_ || !ReadPixels(strip, width, height, pixels) || width % kSize != 0 || height < kSize)
+        return false;
+    for (int left = 0; left < width; left += kSize) {
+        HBITMAP image = nullptr, mask = nullptr;
+        if (!MakePiece(pixels, width, height, left, image, mask)) return false;
+        int added = ImageList_Add(list_, image, mask);
+        DeleteObject(image);
+        DeleteObject(mask);
+        if (added < 0) return false;
+    }
+    return true;
+}
+
+bool ImageList::AddStripFromFile(const char* path) {
+    auto strip = static_cast<HBITMAP>(
+        LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!strip) return false;
+    bool ok = AddStrip(strip);
+    DeleteObject(strip);
+    return ok;
+}
+
+int ImageList::Count() const {
+    return list_ ? ImageList_GetImageCount(list_) : 0;
+}
+
+HICON ImageList::GetIcon(int index) const {
+    if (index < 0 || index >= Count()) return nullptr;
+    return ImageList_GetIcon(list_, index, ILD_NORMAL);
+}
+
+HBITMAP ImageList::GetBitmap(int index) const {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = kSize;
+    bi.bmiHeader.biHeight = -kSize;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) return nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, kSize, kSize};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (index >= 0 && index < Count()) ImageList_Draw(list_, index, dc, 0, 0, ILD_NORMAL);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
+}
+
+bool ImageList::ReplaceMasked(int index, HBITMAP bitmap) {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    if (index < 0 || index >= Count() || !ReadPixels(bitmap, width, height, pixels)) return false;
+    HBITMAP image = nullptr, mask = nullptr;
+    if (!MakePiece(pixels, width, height, 0, image, mask)) return false;
+    bool ok = ImageList_Replace(list_, index, image, mask) != FALSE;
+    DeleteObject(image);
+    DeleteObject(mask);
+    return ok;
+}
+
+void ImageList::AddFreeNotification(const void* key, std::function<void()> onFree) {
+    RemoveFreeNotification(key);
+    listeners_.push_back({key, std::move(onFree)});
+}
+
+void ImageList::RemoveFreeNotification(const void* key) {
+    for (auto it = listeners_.begin(); it != listeners_.end();) {
+        if (it->key == key)
+            it = listeners_.erase(it);
+        else
+            ++it;
+    }
+}

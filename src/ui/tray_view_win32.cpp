@@ -1,0 +1,66 @@
+#include "ui/tray_view_win32.h"
+
+namespace {
+
+HBITMAP WhiteBitmap(int size) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = size;
+    bi.bmiHeader.biHeight = -size;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) return nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, size, size};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
+}
+
+// A font of `points` at the screen's resolution, as a size in points is meant.
+HFONT ArialFont(int points) {
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+}
+
+}  // namespace
+
+HBITMAP DrawTextBitmap(const ImageList& images, const std::string& text, int index) {
+    const bool onWhite = index < 0;
+    HBITMAP bitmap = onWhite ? WhiteBitmap(20) : images.GetBitmap(index);
+    if (!bitmap) return nullptr;
+    HFONT font = ArialFont(onWhite ? 9 : 8);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    int x = onWhite ? 2 : (text.size() == 1 ? 8 : 3);
+    int y = onWhite ? 1 : -2;
+    TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
+    GdiFlush();
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+    DeleteObject(font);
+    return bitmap;
+}
+
+int TrayView::RenderTextIcon(const std::string& text, int index) {
+    int slot = images_.Count() - 1;
+    if (slot < 0) return -1;
+    HBITMAP bitmap = DrawTextBitmap(images_, text, index);
+    if (bitmap) {
+        images_.ReplaceMasked(slot, bitmap);
+        DeleteObject(bitmap);
+    }
+    return slot;
+}

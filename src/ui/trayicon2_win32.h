@@ -1,0 +1,123 @@
+// TTrayIcon2: owns the program's one icon in the notification area. It adds, changes and
+// removes the icon through Shell_NotifyIconA, keeps its tooltip, can animate through a
+// picture list, and turns the shell's mouse notifications into events and a pop-up menu.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class ImageList;
+
+// The notification record in its first, 88-byte layout (64-byte tip). Every shell since
+// the first one takes it, and the program needs nothing the later layouts add.
+#pragma pack(push, 4)
+struct TrayNotifyRecord {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    CHAR szTip[64];
+};
+#pragma pack(pop)
+static_assert(sizeof(TrayNotifyRecord) == 88, "the shell expects the 88-byte record");
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+// Shift state of a mouse event, as bits (ssShift 1, ssAlt 2, ssCtrl 4); the tray reports none.
+using TShiftState = unsigned;
+
+class TTrayIcon2 {
+public:
+    using TNotifyEvent = std::function<void(TTrayIcon2& sender)>;
+    using TMouseEvent =
+        std::function<void(TTrayIcon2& sender, TMouseButton button, TShiftState shift, int x, int y)>;
+    // Runs the command chosen in the pop-up menu (the item's identifier).
+    using TMenuCommand = std::function<void(UINT command)>;
+
+    // The longest tooltip the component passes on (the record's tip holds 64 bytes).
+    static constexpr size_t kMaxToolTip = 62;
+
+    // `designing`: the host is being designed, not run; only ShowDesigning shows the icon then.
+    explicit TTrayIcon2(bool designing = false);
+    ~TTrayIcon2();
+    TTrayIcon2(const TTrayIcon2&) = delete;
+    TTrayIcon2& operator=(const TTrayIcon2&) = delete;
+
+    // ---- published properties ----
+    bool Active() const { return active_; }
+    void SetActive(bool value);
+    bool Animate() const { return animate_; }
+    void SetAnimate(bool value);
+    int AnimateInterval() const { return animateInterval_; }
+    void SetAnimateInterval(int ms);
+    bool HideAppOnActive() const { return hideAppOnActive_; }
+    void SetHideAppOnActive(bool value) { hideAppOnActive_ = value; }
+    bool ShowDesigning() const { return showDesigning_; }
+    void SetShowDesigning(bool value);
+    // The icon shown; the component keeps its own copy of the picture.
+    HICON Icon() const { return icon_; }
+    void SetIcon(HICON icon);
+    ImageList* Images() const { return images_; }
+    void SetImages(ImageList* images);
+    const std::string& ToolTip() const { return toolTip_; }
+    void SetToolTip(const std::string& text);
+    HMENU PopupMenu() const { return popupMenu_; }
+    // The menu shown on a right-button release; `onCommand` runs the chosen item and
+    // `onPopup` runs just before the menu opens (to update check marks). The menu stays
+    // the caller's.
+    void SetPopupMenu(HMENU menu, TMenuCommand onCommand, TNotifyEvent onPopup = {});
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnRightClick;
+
+    // Shows picture `index` of Images, ending any animation; nothing when out of range.
+    void SetTrayIcon(int index);
+
+    // The application's main window: brought to the foreground before the menu opens, and
+    // hidden while the icon is active when HideAppOnActive is set. Defaults to none.
+    void SetApplicationWindow(HWND window) { appWindow_ = window; }
+    HWND ApplicationWindow() const { return appWindow_; }
+
+    // The hidden window that receives the shell's callbacks.
+    HWND Handle() const { return window_; }
+    int FrameIndex() const { return frame_; }
+    // The process-wide registered messages "WM_TOOLTRAYICON" and "WM_RESETTOOLTIP".
+    static UINT CallbackMessage();
+    static UINT ResetToolTipMessage();
+    static UINT TaskbarCreatedMessage();
+
+private:
+    enum Part : unsigned { kMessage = 1, kIcon = 2, kTip = 4 };
+    void Fill(unsigned parts);
+    bool AddIcon();
+    bool ModifyIcon(unsigned parts);
+    bool DeleteIcon();
+    void AnimationTick();
+    void ShowPicture(int index);
+    void RightClick();
+    void ProcessMessages();
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    const bool designing_;
+    bool active_ = false;
+    bool animate_ = false;
+    int animateInterval_ = 100;
+    bool hideAppOnActive_ = false;
+    bool showDesigning_ = false;
+    HICON icon_ = nullptr;       // owned copy of the picture shown
+    HICON savedIcon_ = nullptr;  // owned copy of the picture before the animation
+    ImageList* images_ = nullptr;
+    std::string toolTip_;
+    HMENU popupMenu_ = nullptr;
+    TMenuCommand onMenuCommand_;
+    TNotifyEvent onMenuPopup_;
+    HWND appWindow_ = nullptr;
+    HWND window_ = nullptr;
+    int frame_ = 0;
+    TrayNotifyRecord record_{};
+};
