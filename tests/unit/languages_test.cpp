@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
+
 #include "app/form.h"
 #include "app/languages.h"
 
@@ -236,4 +239,145 @@ TEST_F(LanguagesTest, TranslateFormByTag) {
     EXPECT_EQ(form.EditTemp->Hint(), "H\xF6" "chsttemperatur.");
     // Untranslated controls stay as they were.
     EXPECT_EQ(form.ButtonOK->Caption(), "&OK");
+}
+
+// ---- the shipped German language file ----
+
+namespace {
+
+std::string ReadFileText(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    std::string text;
+    if (!f) return text;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    std::fclose(f);
+    return text;
+}
+
+const std::string kShippedFile = std::string(QUILLAR_FIXTURES) + "/../../data/quillar.ini";
+
+// The % conversions of a text, in order ("%1s %x ...").
+std::string Conversions(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        size_t j = i + 1;
+        while (j < text.size() && !std::isalpha(static_cast<unsigned char>(text[j])) && text[j] != '%') ++j;
+        if (j < text.size()) out += text.substr(i, j - i + 1) + " ";
+        i = j;
+    }
+    return out;
+}
+
+// The accelerator of a caption in lower case (Windows-1252), or 0.
+unsigned char Accelerator(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        auto c = static_cast<unsigned char>(caption[i + 1]);
+        if (c < 0x80) return static_cast<unsigned char>(std::tolower(c));
+        if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
+        return c;
+    }
+    return 0;
+}
+
+const TabSheet* PageOf(const Control* c) {
+    for (; c; c = c->parent)
+        if (c->kind == ControlKind::TabSheet) return static_cast<const TabSheet*>(c);
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(LanguagesTest, ShippedFileIsWindows1252WithCrLfAndBothGermanSections) {
+    const std::string text = ReadFileText(kShippedFile);
+    ASSERT_FALSE(text.empty()) << kShippedFile;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
+    EXPECT_EQ(text.find("\xC3"), std::string::npos) << "UTF-8 sequences in the file";
+    IniProfileReader ini(text);
+    const int messages[] = {90, 91, 5040, 5050, 5054, 5061, 5062, 5063, 5064, 5068, 5069, 5070, 5071, 5072, 5082, 5083};
+    for (const char* section : {"DEU", "DE"}) {
+        SCOPED_TRACE(section);
+        for (int n : messages) EXPECT_FALSE(ini.ReadString(section, std::to_string(n)).empty()) << n;
+        EXPECT_EQ(ini.ReadString(section, "5054"), "Quillar l\xE4uft bereits.");
+        // The leading blank is part of the text that follows the file name.
+        EXPECT_EQ(ini.ReadString(section, "5050").substr(0, 8), " konnte ");
+    }
+    // Placeholders as in the English texts.
+    fake.text = text;
+    ASSERT_TRUE(OpenLanguageFile());
+    EXPECT_EQ(Conversions(ReadLanguageText(5064)), "%1s ");
+    EXPECT_EQ(Conversions(ReadLanguageText(5068)), "%1s ");
+    EXPECT_EQ(Conversions(ReadLanguageText(5069)), "%s ");
+    EXPECT_EQ(Conversions(ReadLanguageText(5070)), "%s %x %s %x %x %x ");
+    EXPECT_EQ(Conversions(ReadLanguageText(5072)), "%s ");
+    EXPECT_EQ(Conversions(ReadLanguageText(5071)), "");
+    EXPECT_EQ(Conversions(ReadLanguageText(56)), "%s %d ");
+    EXPECT_NE(ReadLanguageText(56).find("%d\xB0."), std::string::npos);
+    EXPECT_NE(ReadLanguageText(5064).find("Mal.\r\n\r\nKlicken"), std::string::npos);
+    CloseLanguageFile();
+}
+
+TEST_F(LanguagesTest, ShippedFileTranslatesEveryControlWithUniqueAcceleratorsPerPage) {
+    fake.text = ReadFileText(kShippedFile);
+    QuietHost h1, h2;
+    TQuillarForm english(h1), german(h2);
+    ASSERT_TRUE(OpenLanguageFile());
+    TranslateForm(german);
+
+    for (size_t i = 0; i < german.components.size(); ++i) {
+        const Control& e = *english.components[i];
+        const Control& g = *german.components[i];
+        if (e.tag == 0) continue;
+        SCOPED_TRACE(e.name);
+        // Every Tag has its key (also those without a caption: their hints depend on it).
+        EXPECT_FALSE(ReadLanguageText(e.tag).empty()) << e.tag;
+        // Every English hint has its translation.
+        if (!e.Hint().empty()) EXPECT_NE(g.Hint(), e.Hint());
+        if (e.kind == ControlKind::RadioGroup) {
+            const auto& eItems = static_cast<const RadioGroup&>(e).Items();
+            const auto& gItems = static_cast<const RadioGroup&>(g).Items();
+            EXPECT_EQ(gItems.size(), eItems.size());
+            EXPECT_NE(gItems, eItems);
+            EXPECT_EQ(static_cast<const RadioGroup&>(g).ItemIndex(), static_cast<const RadioGroup&>(e).ItemIndex());
+        }
+    }
+    CloseLanguageFile();
+    EXPECT_EQ(german.cbSplash->Caption(), "Startbildschirm an&zeigen");
+    EXPECT_EQ(german.Exit1->Caption(), "&Beenden");
+
+    // Accelerators: the tabs and the OK button are reachable from every page.
+    std::vector<std::pair<unsigned char, std::string>> shared;
+    for (const TabSheet* t : german.PageControl1->pages)
+        if (unsigned char a = Accelerator(t->Caption())) shared.emplace_back(a, t->name);
+    if (unsigned char a = Accelerator(german.ButtonOK->Caption())) shared.emplace_back(a, "ButtonOK");
+    for (const TabSheet* page : german.PageControl1->pages) {
+        SCOPED_TRACE(page->name);
+        std::vector<std::pair<unsigned char, std::string>> keys = shared;
+        for (const Control* c : german.components) {
+            if (PageOf(c) != page || c == page) continue;
+            if (unsigned char a = Accelerator(c->Caption())) keys.emplace_back(a, c->name);
+            if (c->kind == ControlKind::RadioGroup)
+                for (const std::string& item : static_cast<const RadioGroup*>(c)->Items())
+                    if (unsigned char a = Accelerator(item)) keys.emplace_back(a, c->name + " item " + item);
+        }
+        for (size_t i = 0; i < keys.size(); ++i)
+            for (size_t j = i + 1; j < keys.size(); ++j)
+                EXPECT_NE(keys[i].first, keys[j].first) << keys[i].second << " and " << keys[j].second;
+    }
+    // The tray menu is a page of its own.
+    std::vector<unsigned char> menuKeys;
+    for (const MenuItem* m : {german.Hide1, german.Enabled1, german.About1, german.Exit1}) {
+        unsigned char a = Accelerator(m->Caption());
+        EXPECT_NE(a, 0) << m->name;
+        for (unsigned char k : menuKeys) EXPECT_NE(k, a) << m->name;
+        menuKeys.push_back(a);
+    }
 }
