@@ -88,6 +88,25 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap) {
     return out;
 }
 
+// Picture `index` drawn through its mask onto a plain background.
+std::vector<uint32_t> PixelsOn(const ImageList& list, int index, COLORREF background) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP b = CreateCompatibleBitmap(screen, 16, 16);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, b);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, 16, 16};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    ImageList_Draw(list.Handle(), index, dc, 0, 0, ILD_NORMAL);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    auto pixels = Pixels(b);
+    DeleteObject(b);
+    return pixels;
+}
+
 std::vector<uint32_t> PicturePixels(const ImageList& list, int index) {
     HBITMAP b = list.GetBitmap(index);
     auto pixels = Pixels(b);
@@ -448,6 +467,15 @@ TEST(TrayPictures, TheStripHoldsTheTwelvePicturesInTheirOrder) {
     EXPECT_GT(count(crossed, IsRed), 20);
     EXPECT_GT(count(crossed, IsDark), 10);
     for (auto v : blank) ASSERT_EQ(v, 0xFFFFFFu) << "the drawing slot starts blank";
+
+    // White is transparent: on another background the background shows where the picture
+    // is white, and the drawn parts stay as they are.
+    const uint32_t blue = 0x0000C0;  // as 0xRRGGBB
+    for (auto v : PixelsOn(*pictures, 11, RGB(0, 0, 0xC0))) ASSERT_EQ(v, blue);
+    auto onBlue = PixelsOn(*pictures, 8, RGB(0, 0, 0xC0));
+    EXPECT_EQ(onBlue[0], blue) << "corner of the cross";
+    EXPECT_EQ(onBlue[15], blue);
+    EXPECT_EQ(onBlue[1 * 16 + 1], cross[1 * 16 + 1]) << "the stroke itself";
 }
 
 TEST_F(TrayIconTest, TextIconsAreDrawnIntoTheLastPicture) {
@@ -480,9 +508,11 @@ TEST_F(TrayIconTest, TextIconsAreDrawnIntoTheLastPicture) {
     for (unsigned y = 0; y < r.height; ++y)
         for (unsigned x = 0; x < r.width; ++x) {
             unsigned maskStride = (r.width + 15) / 16 * 2;
-            if (r.mask[y * maskStride + x / 8] & (0x80 >> (x % 8)))
+            if (r.mask[y * maskStride + x / 8] & (0x80 >> (x % 8))) {
                 ++transparent;
-            else if (IsDark(r.PixelOnWhite(x, y)))
+                // Black under the mask, or the tray's background would show inverted.
+                EXPECT_EQ(r.PixelOnWhite(x, y), 0xFFFFFFu) << x << "," << y;
+            } else if (IsDark(r.PixelOnWhite(x, y)))
                 ++black;
         }
     EXPECT_GT(transparent, 100);
