@@ -211,6 +211,16 @@ bool Machine::Request(const hw::RequestBlock& request, hw::RequestBlock* reply) 
     return true;
 }
 
+uint32_t Machine::PciDataLocked() const {
+    if (!(pciAddress_ & 0x80000000u)) return 0xFFFFFFFF;
+    PciAddress a{static_cast<uint8_t>(pciAddress_ >> 16), static_cast<uint8_t>((pciAddress_ >> 11) & 0x1F),
+                 static_cast<uint8_t>((pciAddress_ >> 8) & 7)};
+    auto f = pci_.find(a);
+    if (f == pci_.end() || !f->second.count(0)) return 0xFFFFFFFF;
+    auto r = f->second.find(static_cast<uint8_t>(pciAddress_ & 0xFC));
+    return r == f->second.end() ? 0 : r->second;
+}
+
 uint8_t Machine::In8(uint16_t port) {
     std::lock_guard guard(lock_);
     if (!Granted(port)) {
@@ -218,19 +228,7 @@ uint8_t Machine::In8(uint16_t port) {
         return 0xFF;
     }
     if (port == 0x23) return cyrix_.count(cyrixIndex_) ? cyrix_[cyrixIndex_] : 0;
-    if (port >= 0xCFC && port <= 0xCFF) {
-        uint32_t dword = 0xFFFFFFFF;
-        if (pciAddress_ & 0x80000000u) {
-            PciAddress a{static_cast<uint8_t>(pciAddress_ >> 16), static_cast<uint8_t>((pciAddress_ >> 11) & 0x1F),
-                         static_cast<uint8_t>((pciAddress_ >> 8) & 7)};
-            auto f = pci_.find(a);
-            if (f != pci_.end() && f->second.count(0)) {
-                auto r = f->second.find(static_cast<uint8_t>(pciAddress_ & 0xFC));
-                dword = r == f->second.end() ? 0 : r->second;
-            }
-        }
-        return static_cast<uint8_t>(dword >> ((port - 0xCFC) * 8));
-    }
+    if (port >= 0xCFC && port <= 0xCFF) return static_cast<uint8_t>(PciDataLocked() >> ((port - 0xCFC) * 8));
     return 0xFF;
 }
 
@@ -245,16 +243,12 @@ void Machine::Out8(uint16_t port, uint8_t value) {
 }
 
 uint32_t Machine::In32(uint16_t port) {
-    if (port == 0xCFC) {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(In8(static_cast<uint16_t>(0xCFC + i))) << (8 * i);
-        return v;
-    }
     std::lock_guard guard(lock_);
     if (!Granted(port)) {
         Fault("IN", port);
         return 0xFFFFFFFF;
     }
+    if (port == 0xCFC) return PciDataLocked();
     return port == 0xCF8 ? pciAddress_ : 0xFFFFFFFF;
 }
 

@@ -74,6 +74,7 @@ public:
 
 private:
     bool Granted(uint16_t port) const;
+    uint32_t PciDataLocked() const;  // the doubleword the address port selects
     void Fault(const char* access, uint16_t port);
 
     std::map<uint32_t, hw::CpuidRegisters> cpuid_;

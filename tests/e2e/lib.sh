@@ -1,0 +1,145 @@
+# Shared set-up of the end-to-end scenarios: one Wine prefix and one X display per run,
+# the built programs, and small helpers to drive the program from outside.
+set -u
+
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BIN=${QUILLAR_BIN:-$E2E_ROOT/build/win32}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=${WINEPREFIX:-$E2E_ROOT/build/e2e/prefix}
+WORK=$E2E_ROOT/build/e2e/work
+mkdir -p "$WORK"
+DRIVE_C=$WINEPREFIX/drive_c
+LOG=$DRIVE_C/quillar.log
+
+start_display() {
+  if [ -z "${DISPLAY:-}" ]; then
+    export DISPLAY=:97
+    if ! xdpyinfo -display :97 >/dev/null 2>&1; then
+      Xvfb :97 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      E2E_XVFB=$!
+      for _ in $(seq 50); do xdpyinfo -display :97 >/dev/null 2>&1 && break; sleep 0.1; done
+    fi
+  fi
+}
+
+start_wine() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+  fi
+  wineserver -p >/dev/null 2>&1
+  # No 2 s stall when a captioned window is hidden without a window manager.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${E2E_XVFB:-}" ] && kill "$E2E_XVFB" 2>/dev/null || true
+}
+
+# Prints the registry key (below HKCU) that holds the don't-show-again state of a message:
+# the storage path and the message text, every character that is not a letter or digit
+# turned into a blank, trimmed, cut to 127 characters.
+dsa_key() {
+  python3 - "$1" <<'PY'
+import sys
+text = sys.argv[1].encode('latin-1').decode('cp1252')
+clean = ''.join(c if c.isalnum() else ' ' for c in text).strip(' \t\r\n')
+print(("Software\\Quillar\\Dialogs\\" + clean)[:127])
+PY
+}
+
+WELCOME_TEXT=$'Welcome! You are running Quillar Vantor for the first time.\r\n\r\nRight-click on the tray icon to configure Quillar.\r\nDouble-click on the icon to disable Quillar.'
+
+# Ticks the don't-show-again box of a message in advance, so unattended runs never wait on it.
+suppress_message() {
+  local key
+  key=$(dsa_key "$1")
+  wine reg add "HKCU\\$key" /v DontShow /t REG_DWORD /d 1 /f >/dev/null 2>&1
+}
+
+# Writes one setting under HKCU\SOFTWARE\Quillar (a number, or a text with -s).
+set_setting() {
+  if [ "$1" = -s ]; then
+    wine reg add 'HKCU\SOFTWARE\Quillar' /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1
+  else
+    wine reg add 'HKCU\SOFTWARE\Quillar' /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+  fi
+}
+
+# A complete set of settings (one missing value would reset them all to their defaults)
+# for a quiet start: no splash, the welcome message suppressed. Arguments NAME=VALUE override.
+quiet_start() {
+  declare -A v=([SplashScreen]=0 [Optimization]=0 [HideTaskBar]=0 [K7CoolingMode]=1 [WaitForMBM]=0
+                [IdleDisplay]=2 [IdleInterval]=10 [SensorInterval]=6 ["Emergency Action"]=0 [Temp]=70
+                [MBMSensor]=1 [OptFixSnd]=0 [WindowListInterval]=10)
+  local kv
+  for kv in "$@"; do v[${kv%%=*}]=${kv#*=}; done
+  local name
+  for name in "${!v[@]}"; do set_setting "$name" "${v[$name]}"; done
+  set_setting -s WindowList ""
+  suppress_message "$WELCOME_TEXT"
+}
+
+reset_settings() {
+  wine reg delete 'HKCU\SOFTWARE\Quillar' /f >/dev/null 2>&1 || true
+  wine reg delete 'HKCU\Software\Wine\AppDefaults\QuillarSim.exe' /f >/dev/null 2>&1 || true
+  wine reg delete 'HKCU\Software\Wine\AppDefaults\Quillar.exe' /f >/dev/null 2>&1 || true
+}
+
+probe() { wine "$BIN/qprobe.exe" "$@"; }
+qctl() { wine "$BIN/qctl.exe" "$@"; }
+
+# Starts the simulated program in the background with a machine profile (a path, or empty
+# for the built-in machine) and arguments; waits for its main window.
+start_sim() {
+  local profile=$1; shift
+  if [ -n "$profile" ]; then export QUILLAR_MACHINE=$(winepath -w "$profile" 2>/dev/null); else unset QUILLAR_MACHINE; fi
+  (cd "$BIN" && exec wine QuillarSim.exe "$@") >/dev/null 2>&1 &
+  SIM_PID=$!
+  probe wait-window TQuillarForm 20000 || return 1
+  # The window exists before its creation has run through; wait for the last steps.
+  probe wait-threads QuillarSim.exe 20000 >/dev/null
+  sleep 0.5
+}
+
+# Ends the program with the quit message and waits for the process to go.
+stop_sim() {
+  qctl quit >/dev/null 2>&1
+  probe wait-exit QuillarSim.exe 15000
+  local rc=$?
+  wait "${SIM_PID:-}" 2>/dev/null || true
+  return $rc
+}
+
+kill_programs() {
+  for exe in QuillarSim.exe Quillar.exe; do
+    if probe pid "$exe" >/dev/null 2>&1; then
+      wine taskkill /f /im "$exe" >/dev/null 2>&1 || true
+    fi
+  done
+}
+
+# Writes $WORK/NAME.ini: the built-in machine with extra [Machine] lines (later values win).
+profile_with() {
+  local name=$1; shift
+  local file=$WORK/$name.ini
+  { cat "$E2E_ROOT/tests/fixtures/machines/athlon-xp-kt400.ini"; echo; echo "[Machine]"; printf '%s\n' "$@"; } > "$file"
+  echo "$file"
+}
+
+# --- results -------------------------------------------------------------------------------
+E2E_PASSED=0
+E2E_FAILED=0
+E2E_FAILURES=()
+
+check() {  # check "description" command...
+  local what=$1; shift
+  if "$@"; then
+    E2E_PASSED=$((E2E_PASSED + 1)); echo "  ok   $what"
+  else
+    E2E_FAILED=$((E2E_FAILED + 1)); E2E_FAILURES+=("$SCENARIO: $what"); echo "  FAIL $what"
+  fi
+}
+
+log_has() { grep -qF -- "$1" "$LOG" 2>/dev/null; }

@@ -1,0 +1,223 @@
+// Looks at a running program from outside, for the end-to-end scenarios and the demo.
+//   qprobe wait-window CLASS MS          0 when a top-level window of CLASS exists within MS
+//   qprobe wait-gone CLASS MS            0 when no window of CLASS is left within MS
+//   qprobe visible CLASS                 0 when the window exists and is visible
+//   qprobe threads EXE                   one line per thread: id priority kernel-ms user-ms
+//   qprobe wait-threads EXE MS           0 when EXE has a thread at idle priority within MS
+//   qprobe dialog TEXT MS [press]        waits for a dialog whose text contains TEXT, prints
+//                                        its caption and texts; "press" presses its first button
+//   qprobe dialogs                       prints every dialog window's caption and texts
+//   qprobe post CLASS MSG [WPARAM LPARAM] posts a message (numbers in hexadecimal)
+//   qprobe pid EXE                       prints the process id, 1 when not running
+//   qprobe wait-exit EXE MS              0 when the process has ended within MS
+//   qprobe click CLASS TEXT              clicks the child button of CLASS's window captioned TEXT
+//   qprobe check CLASS TEXT [0|1]        prints (or sets by a click) a check box's state
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Text(HWND h) {
+    char buf[4096] = "";
+    GetWindowTextA(h, buf, sizeof buf);
+    return buf;
+}
+
+std::string ClassOf(HWND h) {
+    char buf[256] = "";
+    GetClassNameA(h, buf, sizeof buf);
+    return buf;
+}
+
+bool WaitFor(int ms, bool (*test)(const char*), const char* arg) {
+    DWORD start = GetTickCount();
+    do {
+        if (test(arg)) return true;
+        Sleep(50);
+    } while (GetTickCount() - start < static_cast<DWORD>(ms));
+    return test(arg);
+}
+
+bool WindowExists(const char* cls) { return FindWindowA(cls, nullptr) != nullptr; }
+bool WindowGone(const char* cls) { return FindWindowA(cls, nullptr) == nullptr; }
+
+std::vector<DWORD> ProcessIds(const char* exe) {
+    std::vector<DWORD> ids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 pe{};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32First(snap, &pe); ok; ok = Process32Next(snap, &pe))
+        if (_stricmp(pe.szExeFile, exe) == 0) ids.push_back(pe.th32ProcessID);
+    CloseHandle(snap);
+    return ids;
+}
+
+bool ProcessGone(const char* exe) { return ProcessIds(exe).empty(); }
+
+BOOL CALLBACK CollectText(HWND child, LPARAM p) {
+    auto* out = reinterpret_cast<std::string*>(p);
+    std::string t = Text(child);
+    if (!t.empty()) *out += "\n" + t;
+    return TRUE;
+}
+
+BOOL CALLBACK CollectDialog(HWND h, LPARAM p) {
+    if (ClassOf(h) == "#32770" && IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+    return TRUE;
+}
+
+// The texts of a dialog: its caption, then every child's text.
+std::string DialogTexts(HWND dialog) {
+    std::string all = Text(dialog);
+    EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+std::vector<HWND> Dialogs() {
+    std::vector<HWND> found;
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+struct Search {
+    const char* cls;
+    const char* text;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM p) {
+    auto* s = reinterpret_cast<Search*>(p);
+    if (ClassOf(child) == s->cls && (!s->text || Text(child) == s->text)) {
+        s->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindChild(HWND parent, const char* cls, const char* text) {
+    Search s{cls, text, nullptr};
+    EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// Prints the threads of EXE; with `idleOnly`, prints nothing and returns 0 when one of them
+// runs at idle priority.
+int Threads(const char* exe, bool idleOnly) {
+    std::vector<DWORD> ids = ProcessIds(exe);
+    if (ids.empty()) return 1;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te)) {
+        if (te.th32OwnerProcessID != ids[0]) continue;
+        HANDLE t = OpenThread(THREAD_QUERY_INFORMATION, FALSE, te.th32ThreadID);
+        if (!t) continue;
+        FILETIME c, e, k, u;
+        unsigned long long kms = 0, ums = 0;
+        if (GetThreadTimes(t, &c, &e, &k, &u)) {
+            kms = ((static_cast<unsigned long long>(k.dwHighDateTime) << 32) | k.dwLowDateTime) / 10000;
+            ums = ((static_cast<unsigned long long>(u.dwHighDateTime) << 32) | u.dwLowDateTime) / 10000;
+        }
+        const int priority = GetThreadPriority(t);
+        CloseHandle(t);
+        if (idleOnly) {
+            if (priority == THREAD_PRIORITY_IDLE) {
+                CloseHandle(snap);
+                return 0;
+            }
+            continue;
+        }
+        std::printf("%lu %d %llu %llu\n", te.th32ThreadID, priority, kms, ums);
+    }
+    CloseHandle(snap);
+    return idleOnly ? 1 : 0;
+}
+
+unsigned long Hex(const char* s) { return std::strtoul(s, nullptr, 16); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    const std::string cmd = argv[1];
+    if (cmd == "wait-window" && argc == 4) return WaitFor(std::atoi(argv[3]), WindowExists, argv[2]) ? 0 : 1;
+    if (cmd == "wait-gone" && argc == 4) return WaitFor(std::atoi(argv[3]), WindowGone, argv[2]) ? 0 : 1;
+    if (cmd == "visible" && argc == 3) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        return h && IsWindowVisible(h) ? 0 : 1;
+    }
+    if (cmd == "threads" && argc == 3) return Threads(argv[2], false);
+    if (cmd == "wait-threads" && argc == 4) {
+        DWORD start = GetTickCount();
+        do {
+            if (Threads(argv[2], true) == 0) return 0;
+            Sleep(50);
+        } while (GetTickCount() - start < static_cast<DWORD>(std::atoi(argv[3])));
+        return 1;
+    }
+    if (cmd == "pid" && argc == 3) {
+        auto ids = ProcessIds(argv[2]);
+        if (ids.empty()) return 1;
+        std::printf("%lu\n", ids[0]);
+        return 0;
+    }
+    if (cmd == "wait-exit" && argc == 4) return WaitFor(std::atoi(argv[3]), ProcessGone, argv[2]) ? 0 : 1;
+    if (cmd == "dialogs") {
+        for (HWND d : Dialogs()) std::printf("%s\n--\n", DialogTexts(d).c_str());
+        return 0;
+    }
+    if (cmd == "dialog" && argc >= 4) {
+        DWORD start = GetTickCount();
+        const DWORD limit = static_cast<DWORD>(std::atoi(argv[3]));
+        do {
+            for (HWND d : Dialogs()) {
+                std::string texts = DialogTexts(d);
+                if (texts.find(argv[2]) == std::string::npos) continue;
+                std::printf("%s\n", texts.c_str());
+                std::fflush(stdout);
+                if (argc >= 5 && std::strcmp(argv[4], "press") == 0) {
+                    HWND button = FindChild(d, "Button", nullptr);
+                    // The first push button of a message box is its OK button.
+                    HWND ok = GetDlgItem(d, IDOK);
+                    if (!ok) ok = GetDlgItem(d, IDCANCEL);
+                    if (!ok) ok = button;
+                    if (ok) PostMessageA(ok, BM_CLICK, 0, 0);
+                    else PostMessageA(d, WM_COMMAND, IDOK, 0);
+                }
+                return 0;
+            }
+            Sleep(50);
+        } while (GetTickCount() - start < limit);
+        return 1;
+    }
+    if (cmd == "post" && argc >= 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        if (!h) return 1;
+        WPARAM wp = argc > 4 ? Hex(argv[4]) : 0;
+        LPARAM lp = argc > 5 ? static_cast<LPARAM>(Hex(argv[5])) : 0;
+        return PostMessageA(h, static_cast<UINT>(Hex(argv[3])), wp, lp) ? 0 : 1;
+    }
+    if (cmd == "click" && argc == 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        HWND b = h ? FindChild(h, "Button", argv[3]) : nullptr;
+        if (!b) return 1;
+        SendMessageA(b, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (cmd == "check" && argc >= 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        HWND b = h ? FindChild(h, "Button", argv[3]) : nullptr;
+        if (!b) return 1;
+        bool checked = SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (argc == 5 && checked != (argv[4][0] == '1')) SendMessageA(b, BM_CLICK, 0, 0);
+        std::printf("%d\n", SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    return 2;
+}
