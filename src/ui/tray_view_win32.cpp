@@ -22,13 +22,15 @@ HBITMAP WhiteBitmap(int size) {
     return bitmap;
 }
 
-// A font of `points` at the screen's resolution, as a size in points is meant.
+// A font of `points` at the screen's resolution, as a size in points is meant. Not
+// smoothed: white is the transparent colour, and smoothing against white would leave a pale
+// fringe around the digits on a dark taskbar.
 HFONT ArialFont(int points) {
     HDC screen = GetDC(nullptr);
     int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
     ReleaseDC(nullptr, screen);
     return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+                       CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
 }
 
 }  // namespace

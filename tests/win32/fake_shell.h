@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -143,6 +144,44 @@ inline TrayRecord Decode(unsigned op, const void* data, size_t size) {
     return r;
 }
 
+// Writes the icon of a record as a 24-bit .bmp, drawn through its mask onto `background`
+// (0xRRGGBB), so that what the tray would show can be looked at. False without icon bits.
+inline bool WriteIconBmp(const TrayRecord& r, const char* path, uint32_t background) {
+    if (!r.iconLayoutOk) return false;
+    const unsigned stride = (r.width * 3 + 3) & ~3u;
+    std::vector<uint8_t> pixels(size_t(stride) * r.height, 0);
+    const unsigned maskStride = (r.width + 15) / 16 * 2;
+    const unsigned colourStride = (r.width * r.bpp + 15) / 16 * 2;
+    for (unsigned y = 0; y < r.height; ++y) {
+        for (unsigned x = 0; x < r.width; ++x) {
+            const uint8_t* c = &r.colour[y * colourStride + x * (r.bpp / 8)];
+            uint32_t rgb = (uint32_t(c[2]) << 16) | (uint32_t(c[1]) << 8) | c[0];
+            // The icon rule: the screen is ANDed with the mask, then XORed with the colour.
+            if (r.mask[y * maskStride + x / 8] & (0x80 >> (x % 8))) rgb ^= background;
+            uint8_t* out = &pixels[(r.height - 1 - y) * stride + x * 3];  // bottom-up rows
+            out[0] = uint8_t(rgb);
+            out[1] = uint8_t(rgb >> 8);
+            out[2] = uint8_t(rgb >> 16);
+        }
+    }
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = DWORD(file.bfOffBits + pixels.size());
+    info.biSize = sizeof info;
+    info.biWidth = LONG(r.width);
+    info.biHeight = LONG(r.height);
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = DWORD(pixels.size());
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
+              std::fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
+    return std::fclose(f) == 0 && ok;
+}
+
 // The shell window and its thread.
 class FakeShell {
 public:
@@ -209,9 +248,15 @@ public:
     // "TaskbarCreated" is broadcast to every top-level window.
     void Restart() { SendMessageA(window_, kRestart, 0, 0); }
 
-private:
+    // Requests another process may send to the shell window (see tools/win32/fakeshell.cpp):
+    // kPostCallback with wParam the mouse message, kRestart, and kIdentify, answered with
+    // kIdentity so that a caller can tell this window from a real shell's.
     static constexpr UINT kPostCallback = WM_APP + 1;
     static constexpr UINT kRestart = WM_APP + 2;
+    static constexpr UINT kIdentify = WM_APP + 3;
+    static constexpr LRESULT kIdentity = 0x5E11;
+
+private:
 
     static DWORD WINAPI ThreadMain(void* param) {
         auto* self = static_cast<FakeShell*>(param);
@@ -261,10 +306,13 @@ private:
             if (!self->LastAdd(add)) return 0;
             return PostMessageA(reinterpret_cast<HWND>(uintptr_t(add.window)), add.callback, add.id, LPARAM(wParam));
         }
+        case kIdentify:
+            return kIdentity;
         case kRestart:
+            // The new window comes first, so that Window() never names a dead one.
+            self->Create();
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
             DestroyWindow(window);
-            self->Create();
             PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
             return 1;
         default:
@@ -276,7 +324,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<TrayRecord> records_;
     bool accept_ = true;
-    HWND window_ = nullptr;
+    std::atomic<HWND> window_{nullptr};
     HANDLE ready_ = nullptr;
     HANDLE thread_ = nullptr;
     DWORD threadId_ = 0;
