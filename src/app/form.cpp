@@ -87,7 +87,7 @@ void TQuillarForm::BuildControls() {
     LabelMem = Add<Label>("LabelMem", 0, tsCPU, Bounds{404, 78, 112, 16});
 
     // StartUp
-    gbStartupOptions = Add<GroupBox>("gbStartupOptions", 30, tsStartup, Bounds{8, 4, 262, 160}, "Startup Options");
+    gbStartupOptions = Add<GroupBox>("gbStartupOptions", 30, tsStartup, Bounds{8, 4, 264, 160}, "Startup Options");
     btAutoStart = Add<Button>("btAutoStart", 90, tsStartup, Bounds{20, 22, 160, 25}, "Enable &Autostart");
     cbAutoStart = Add<CheckBox>("cbAutoStart", 31, tsStartup, Bounds{20, 26, 236, 17}, "Run on &Windows startup",
                                 "If checked Quillar will automatically be started together with Windows.");
@@ -96,7 +96,7 @@ void TQuillarForm::BuildControls() {
                              "Enable/ disable the splash screen at startup.");
     cbOptimize = Add<CheckBox>("cbOptimize", -1, tsStartup, Bounds{20, 80, 240, 17}, "Optimize C&PU / Chipset",
                                "Enables CPU optimization when Quillar starts- always turn on.");
-    cbHideTaskbar = Add<CheckBox>("cbHideTaskbar", 36, tsStartup, Bounds{20, 104, 246, 17},
+    cbHideTaskbar = Add<CheckBox>("cbHideTaskbar", 36, tsStartup, Bounds{16, 104, 254, 17},
                                   "Hide Taskbar &Icon (restart to show again)");
     cbMBM = Add<CheckBox>("cbMBM", 38, tsStartup, Bounds{20, 128, 240, 17}, "Chec&k for temp monitoring software");
     rgCoolingMode = Add<RadioGroup>(
@@ -117,41 +117,41 @@ void TQuillarForm::BuildControls() {
                              std::vector<std::string>{"&None", "N&umeric display", "&Graphical display"},
                              "Choose taskbar icon layout.");
     rgIdle->SetItemIndex(0);
-    GroupBox8 = Add<GroupBox>("GroupBox8", 42, tsTaskBar, Bounds{8, 104, 250, 84}, "Update &Interval");
-    TrackBarIdle = Add<TrackBar>("TrackBarIdle", 44, tsTaskBar, Bounds{16, 124, 234, 30}, 1, 100, 10,
+    GroupBox8 = Add<GroupBox>("GroupBox8", 42, tsTaskBar, Bounds{8, 128, 522, 86}, "Update &Interval");
+    TrackBarIdle = Add<TrackBar>("TrackBarIdle", 44, tsTaskBar, Bounds{16, 148, 340, 30}, 1, 100, 10,
                                  "Choose update interval of taskbar icon.");
     TrackBarIdle->frequency = 10;
-    lbIdleScale = Add<Label>("lbIdleScale", 0, tsTaskBar, Bounds{20, 158, 230, 16},
+    lbIdleScale = Add<Label>("lbIdleScale", 0, tsTaskBar, Bounds{24, 182, 340, 16},
                              "0.1   1      2      3      4      5     6      7      8      9   10s");
     lvTimes = Add<ListView>("lvTimes", tsTaskBar, Bounds{268, 10, 262, 110});
-    lvTimes->AddColumn({"", 124, false});
+    lvTimes->AddColumn({"", 132, false});
     for (const char* row : {"Total Time:", "Total Idle Percent:", "Current Idle Percent:"}) lvTimes->AddRow(row);
 
     // Temp Monitor
-    gbSensor = Add<GroupBox>("gbSensor", 55, tsMonitor, Bounds{8, 4, 330, 104}, "Select Sensor and Action Temperature");
+    gbSensor = Add<GroupBox>("gbSensor", 55, tsMonitor, Bounds{8, 4, 300, 104}, "Select Sensor and Action Temperature");
     lbSensor = Add<Label>("lbSensor", 54, tsMonitor, Bounds{20, 28, 44, 16}, "Sensor");
     EditUpDown = Add<Edit>("EditUpDown", 0, tsMonitor, Bounds{68, 24, 34, 21}, "1");
     EditUpDown->readOnly = true;
     UpDown1 = Add<UpDown>("UpDown1", tsMonitor, Bounds{102, 24, 16, 21}, EditUpDown, 1, 1, 1);
-    LabelSensor = Add<Label>("LabelSensor", 56, tsMonitor, Bounds{124, 28, 210, 16}, "(%s), current temperature: %d\xB0.");
-    LabelIndicated = Add<Label>("LabelIndicated", 53, tsMonitor, Bounds{20, 66, 190, 16},
+    LabelSensor = Add<Label>("LabelSensor", 56, tsMonitor, Bounds{124, 28, 180, 16}, "(%s), current temperature: %d\xB0.");
+    LabelIndicated = Add<Label>("LabelIndicated", 53, tsMonitor, Bounds{20, 66, 200, 16},
                                 "If sensor indicates temperature of");
-    EditTemp = Add<Edit>("EditTemp", 64, tsMonitor, Bounds{214, 62, 34, 21}, "75",
+    EditTemp = Add<Edit>("EditTemp", 64, tsMonitor, Bounds{224, 62, 34, 21}, "75",
                          "Maximum temperature at which Quillar will increase CPU cooling.");
     EditTemp->readOnly = true;
-    UpDown2 = Add<UpDown>("UpDown2", tsMonitor, Bounds{248, 62, 16, 21}, EditTemp, 1, 255, 75);
-    rgAction = Add<RadioGroup>("rgAction", 50, tsMonitor, Bounds{8, 114, 330, 104}, "Select Action",
+    UpDown2 = Add<UpDown>("UpDown2", tsMonitor, Bounds{258, 62, 16, 21}, EditTemp, 1, 255, 75);
+    rgAction = Add<RadioGroup>("rgAction", 50, tsMonitor, Bounds{8, 114, 300, 104}, "Select Action",
                                std::vector<std::string>{"&Ignore", "Increase priority &stepwise (recommended)",
                                                         "Run at &highest priority (maximum cooling)",
                                                         "Immediately sh&utdown Windows"});
     rgAction->SetItemIndex(0);
-    GroupBox6 = Add<GroupBox>("GroupBox6", 42, tsMonitor, Bounds{346, 4, 184, 84}, "Update &Interval");
-    TrackBarSensor = Add<TrackBar>("TrackBarSensor", 63, tsMonitor, Bounds{354, 24, 168, 30}, 1, 50, 1,
+    GroupBox6 = Add<GroupBox>("GroupBox6", 42, tsMonitor, Bounds{316, 4, 214, 84}, "Update &Interval");
+    TrackBarSensor = Add<TrackBar>("TrackBarSensor", 63, tsMonitor, Bounds{324, 24, 198, 30}, 1, 50, 1,
                                    "Update interval at which selected sensor is checked.");
     TrackBarSensor->frequency = 5;
-    lbSensorScale = Add<Label>("lbSensorScale", 0, tsMonitor, Bounds{358, 58, 166, 16},
+    lbSensorScale = Add<Label>("lbSensorScale", 0, tsMonitor, Bounds{330, 58, 196, 16},
                                "10s    1       2        3       4   5min");
-    ButtonMonitor = Add<Button>("ButtonMonitor", 0, tsMonitor, Bounds{346, 96, 81, 25}, "Mo&nitor");
+    ButtonMonitor = Add<Button>("ButtonMonitor", 0, tsMonitor, Bounds{316, 96, 81, 25}, "Mo&nitor");
     ButtonMonitor->SetVisible(false);
 
     // Auto-Off Windows
@@ -252,7 +252,7 @@ void TQuillarForm::FormCreate() {
     CloseLanguageFile();                                      // 24
     SetButtonShield(*this, true);                             // 25
     for (int n = 1; n <= ProcessorCount; ++n)                 // 26
-        lvTimes->AddColumn({"CPU " + std::to_string(n), 64, true});
+        lvTimes->AddColumn({"CPU " + std::to_string(n), 58, true});
     for (size_t row = 0; row < lvTimes->Rows().size(); ++row)
         if (lvTimes->Rows()[row].subItems.size() < static_cast<size_t>(ProcessorCount))
             lvTimes->SetSubItemCount(row, static_cast<size_t>(ProcessorCount));

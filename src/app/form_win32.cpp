@@ -210,7 +210,7 @@ void WindowsForm::CreateControlWindow(Control& c) {
     case ControlKind::UrlLabel: {
         DWORD ss = c.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
         if (c.fontSize >= 24) ss = SS_CENTER | SS_CENTERIMAGE;
-        h = CreateWindowExA(0, "STATIC", c.Caption().c_str(), style | ss | SS_NOTIFY | SS_NOPREFIX, b.left, b.top,
+        h = CreateWindowExA(0, "STATIC", c.Caption().c_str(), style | ss | SS_NOTIFY, b.left, b.top,
                             b.width, b.height, parent, hid, instance_, nullptr);
         break;
     }
