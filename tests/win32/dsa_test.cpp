@@ -66,7 +66,7 @@ struct SeenDialog {
 std::thread Operator(SeenDialog& seen, bool tick, int buttonId, const char* shot = nullptr) {
     return std::thread([&seen, tick, buttonId, shot] {
         HWND dlg = nullptr;
-        for (int i = 0; i < 200 && !dlg; ++i) {
+        for (int i = 0; i < 1200 && !dlg; ++i) {  // up to 30 s
             dlg = FindWindowA(kDSADialogClass, nullptr);
             if (!dlg) Sleep(25);
         }
