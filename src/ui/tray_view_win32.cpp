@@ -1,5 +1,7 @@
 #include "ui/tray_view_win32.h"
 
+#include "app/form_win32.h"
+
 namespace {
 
 HBITMAP WhiteBitmap(int size) {
@@ -65,4 +67,15 @@ int TrayView::RenderTextIcon(const std::string& text, int index) {
         DeleteObject(bitmap);
     }
     return slot;
+}
+
+std::unique_ptr<ProgramTrayView> MakeProgramTray(HINSTANCE module, UINT bitmapId, WindowsForm& form) {
+    auto view = std::make_unique<ProgramTrayView>(module, bitmapId);
+    TTrayIcon2& tray = view->Tray();
+    tray.OnDblClick = [&form](TTrayIcon2&) { form.Form().TrayDblClick(); };
+    tray.SetPopupMenuBuilder([&form] { return form.BuildTrayMenu(); },
+                             [&form](UINT command) { form.RunMenuCommand(command); });
+    // The main window is created after the tray, so it is looked up when needed.
+    tray.SetApplicationWindowProvider([&form] { return form.ApplicationWindow(); });
+    return view;
 }

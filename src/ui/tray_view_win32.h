@@ -1,11 +1,18 @@
 // The tray icon as the main window's controller sees it, on top of the tray component and
 // the picture list. It also draws the text icons (a number, or a digit over a picture).
 #pragma once
+#include <windows.h>
+
+#include <memory>
 #include <string>
 
+// After <windows.h>, like every Windows file, so that its ShellExecute macro renames the
+// host's method the same way here as in the main window's view.
 #include "app/form.h"
 #include "ui/imagelist_win32.h"
 #include "ui/trayicon2_win32.h"
+
+class WindowsForm;
 
 class TrayView : public TrayIconView {
 public:
@@ -44,3 +51,8 @@ public:
     TTrayIcon2& Tray() { return tray; }
     ImageList& Images() { return images; }
 };
+
+// The program's tray: the pictures of the resource `bitmapId`, a double click running
+// TrayDblClick, and the main window's tray menu (built afresh, with its check mark, each
+// time it opens) brought up over the application window.
+std::unique_ptr<ProgramTrayView> MakeProgramTray(HINSTANCE module, UINT bitmapId, WindowsForm& form);

@@ -124,10 +124,10 @@ void TTrayIcon2::SetActive(bool value) {
     active_ = value;
     if (designing_) return;
     if (value) {
-        if (hideAppOnActive_ && appWindow_) ShowWindow(appWindow_, SW_HIDE);
+        if (hideAppOnActive_ && ApplicationWindow()) ShowWindow(ApplicationWindow(), SW_HIDE);
         AddIcon();
     } else {
-        if (hideAppOnActive_ && appWindow_) ShowWindow(appWindow_, SW_SHOW);
+        if (hideAppOnActive_ && ApplicationWindow()) ShowWindow(ApplicationWindow(), SW_SHOW);
         DeleteIcon();
     }
 }
@@ -191,8 +191,16 @@ void TTrayIcon2::SetAnimateInterval(int ms) {
 
 void TTrayIcon2::SetPopupMenu(HMENU menu, TMenuCommand onCommand, TNotifyEvent onPopup) {
     popupMenu_ = menu;
+    buildMenu_ = nullptr;
     onMenuCommand_ = std::move(onCommand);
     onMenuPopup_ = std::move(onPopup);
+}
+
+void TTrayIcon2::SetPopupMenuBuilder(std::function<HMENU()> build, TMenuCommand onCommand) {
+    popupMenu_ = nullptr;
+    buildMenu_ = std::move(build);
+    onMenuCommand_ = std::move(onCommand);
+    onMenuPopup_ = nullptr;
 }
 
 // ---- pictures ----
@@ -238,14 +246,20 @@ void TTrayIcon2::ProcessMessages() {
 void TTrayIcon2::RightClick() {
     POINT at{};
     GetCursorPos(&at);
-    if (popupMenu_) {
-        HWND owner = appWindow_ ? appWindow_ : window_;
+    if (HasPopupMenu()) {
+        HWND owner = ApplicationWindow();
+        if (!owner) owner = window_;
         // Without the foreground the menu would not close when the user clicks elsewhere.
         SetForegroundWindow(owner);
         ProcessMessages();
         if (onMenuPopup_) onMenuPopup_(*this);
-        UINT command = TrackPopupMenu(popupMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
-                                      owner, nullptr);
+        HMENU menu = buildMenu_ ? buildMenu_() : popupMenu_;
+        UINT command = 0;
+        if (menu) {
+            command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner,
+                                     nullptr);
+            if (buildMenu_) DestroyMenu(menu);
+        }
         PostMessageA(owner, WM_NULL, 0, 0);
         // The chosen command runs from the message loop, after this notification has been
         // handled and the menu is gone (it may open a modal window or end the program).

@@ -69,6 +69,10 @@ public:
     // `onPopup` runs just before the menu opens (to update check marks). The menu stays
     // the caller's.
     void SetPopupMenu(HMENU menu, TMenuCommand onCommand, TNotifyEvent onPopup = {});
+    // The same with a menu built afresh each time it opens (and destroyed after it closed),
+    // for hosts that keep their menu as data.
+    void SetPopupMenuBuilder(std::function<HMENU()> build, TMenuCommand onCommand);
+    bool HasPopupMenu() const { return popupMenu_ || buildMenu_; }
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -78,9 +82,13 @@ public:
     void SetTrayIcon(int index);
 
     // The application's main window: brought to the foreground before the menu opens, and
-    // hidden while the icon is active when HideAppOnActive is set. Defaults to none.
-    void SetApplicationWindow(HWND window) { appWindow_ = window; }
-    HWND ApplicationWindow() const { return appWindow_; }
+    // hidden while the icon is active when HideAppOnActive is set. Defaults to none. The
+    // provider form serves hosts whose window comes to exist after the component.
+    void SetApplicationWindow(HWND window) {
+        appWindow_ = [window] { return window; };
+    }
+    void SetApplicationWindowProvider(std::function<HWND()> provider) { appWindow_ = std::move(provider); }
+    HWND ApplicationWindow() const { return appWindow_ ? appWindow_() : nullptr; }
 
     // The hidden window that receives the shell's callbacks.
     HWND Handle() const { return window_; }
@@ -116,7 +124,8 @@ private:
     HMENU popupMenu_ = nullptr;
     TMenuCommand onMenuCommand_;
     TNotifyEvent onMenuPopup_;
-    HWND appWindow_ = nullptr;
+    std::function<HMENU()> buildMenu_;
+    std::function<HWND()> appWindow_;
     HWND window_ = nullptr;
     int frame_ = 0;
     TrayNotifyRecord record_{};

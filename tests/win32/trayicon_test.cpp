@@ -402,7 +402,33 @@ TEST_F(TrayIconTest, RightClickOpensTheMenuAndRunsTheChosenCommandAfterwards) {
     ASSERT_TRUE(done) << "menu never closed; events so far: " << order.size();
     EXPECT_EQ(order, (std::vector<std::string>{"popup", "right", "command"}));
     EXPECT_EQ(chosen, 800u);
+    EXPECT_TRUE(IsMenu(menu)) << "a menu given by the host stays the host's";
     DestroyMenu(menu);
+
+    // A menu built for each opening is shown over the application window and destroyed
+    // after it closed.
+    HWND app = CreateWindowExA(0, "STATIC", "application", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    tray.SetApplicationWindowProvider([app] { return app; });
+    std::vector<HMENU> built;
+    tray.SetPopupMenuBuilder(
+        [&] {
+            HMENU m = CreatePopupMenu();
+            AppendMenuA(m, MF_STRING | MF_CHECKED, 801, "&Enabled");
+            built.push_back(m);
+            return m;
+        },
+        [&](UINT command) { chosen = command; });
+    chosen = 0;
+    timer = SetTimer(nullptr, 0, 50, ChooseFirstMenuItem);
+    ASSERT_TRUE(shell_->PostCallback(WM_RBUTTONUP));
+    done = PumpUntil([&] { return chosen != 0; }, 5000);
+    KillTimer(nullptr, timer);
+    if (!done) EndMenu();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(chosen, 801u);
+    ASSERT_EQ(built.size(), 1u);
+    EXPECT_FALSE(IsMenu(built[0]));
+    DestroyWindow(app);
 }
 
 TEST_F(TrayIconTest, TaskbarCreatedAddsTheActiveIconAgain) {
