@@ -46,10 +46,13 @@ void TQuillarForm::TimerTimer() {
     try {
         if (!TempSourceActive() && cbMBM->Checked()) SetupMonitorTab(*this);
         host.ProcessMessages();
-        std::string tip = TitleText();
+        // The tooltip is the tick's only allocation: its lines are appended in place.
+        std::string tip;
+        tip.reserve(TitleText().size() + 16 + 16 * static_cast<size_t>(ProcessorCount));
+        tip = TitleText();
         if (TempSourceActive()) {
             WatchTemperature(*this);
-            tip = Format("%s\rTemp: %d\xB0", {tip, CurrentTemp});
+            FormatAppend(tip, "\rTemp: %d\xB0", {CurrentTemp});
         }
         if (IdleThreadsRunning()) {
             int sum = 0;
@@ -59,7 +62,7 @@ void TQuillarForm::TimerTimer() {
                 TIdle* t = IdleThreads[cpu];
                 if (!t) {
                     // No thread for this processor: nothing to measure, left out of the average.
-                    tip = Format("%s\rCPU %d: -", {tip, cpu + 1});
+                    FormatAppend(tip, "\rCPU %d: -", {cpu + 1});
                     if (listVisible)
                         for (int row : {kRowTotalTime, kRowTotalIdle, kRowCurrentIdle}) lvTimes->SetCell(row, cpu + 1, "-");
                     continue;
@@ -77,7 +80,7 @@ void TQuillarForm::TimerTimer() {
                 }
                 sum += current;
                 ++measured;
-                tip = Format("%s\rCPU %d: %d%%", {tip, cpu + 1, current});
+                FormatAppend(tip, "\rCPU %d: %d%%", {cpu + 1, current});
                 if (listVisible) {
                     lvTimes->SetCell(kRowTotalTime, cpu + 1,
                                      std::to_string(t->LastKernelMs / 60000) + ":" +

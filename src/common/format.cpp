@@ -1,18 +1,30 @@
 #include "common/format.h"
 
 #include <cmath>
-#include <vector>
 
 namespace {
 
-std::string Digits(uint64_t magnitude, unsigned base) {
+// Appends the digits of `magnitude`, at least `minDigits` of them, to `out`.
+void AppendDigits(std::string& out, uint64_t magnitude, unsigned base, int minDigits) {
     static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
+    char buf[64];
+    int n = 0;
     do {
-        out.insert(out.begin(), kDigits[magnitude % base]);
+        buf[n++] = kDigits[magnitude % base];
         magnitude /= base;
     } while (magnitude != 0);
-    return out;
+    while (n < minDigits && n < 64) buf[n++] = '0';
+    while (n > 0) out += buf[--n];
+}
+
+void Pad(std::string& out, size_t start, int width, bool left) {
+    size_t len = out.size() - start;
+    if (len >= static_cast<size_t>(width)) return;
+    size_t pad = static_cast<size_t>(width) - len;
+    if (left)
+        out.append(pad, ' ');
+    else
+        out.insert(start, pad, ' ');
 }
 
 [[noreturn]] void Invalid(std::string_view pattern) {
@@ -21,13 +33,9 @@ std::string Digits(uint64_t magnitude, unsigned base) {
 
 }  // namespace
 
-std::string Format(std::string_view pattern, std::initializer_list<FormatArg> args) {
-    const std::vector<const FormatArg*> list = [&] {
-        std::vector<const FormatArg*> v;
-        for (const FormatArg& a : args) v.push_back(&a);
-        return v;
-    }();
-    std::string out;
+void FormatAppend(std::string& out, std::string_view pattern, std::initializer_list<FormatArg> args) {
+    const FormatArg* list = args.begin();
+    const size_t count = args.size();
     size_t next = 0;
     size_t i = 0;
     while (i < pattern.size()) {
@@ -75,19 +83,17 @@ std::string Format(std::string_view pattern, std::initializer_list<FormatArg> ar
         }
         if (i >= pattern.size()) Invalid(pattern);
         char type = static_cast<char>(pattern[i++] | 0x20);  // lower case
-        if (next >= list.size()) Invalid(pattern);
-        const FormatArg& arg = *list[next++];
+        if (next >= count) Invalid(pattern);
+        const FormatArg& arg = list[next++];
 
-        std::string piece;
+        const size_t start = out.size();
         switch (type) {
         case 'd': {
             if (arg.IsText()) Invalid(pattern);
             int64_t v = arg.Number();
+            if (v < 0) out += '-';
             uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-            piece = Digits(magnitude, 10);
-            if (precision > 0 && piece.size() < static_cast<size_t>(precision))
-                piece.insert(0, static_cast<size_t>(precision) - piece.size(), '0');
-            if (v < 0) piece.insert(piece.begin(), '-');
+            AppendDigits(out, magnitude, 10, precision);
             break;
         }
         case 'x': {
@@ -95,26 +101,26 @@ std::string Format(std::string_view pattern, std::initializer_list<FormatArg> ar
             int64_t v = arg.Number();
             uint64_t bits = static_cast<uint64_t>(v);
             if (v < 0 && v >= INT32_MIN) bits = static_cast<uint32_t>(v);
-            piece = Digits(bits, 16);
-            if (precision > 0 && piece.size() < static_cast<size_t>(precision))
-                piece.insert(0, static_cast<size_t>(precision) - piece.size(), '0');
+            AppendDigits(out, bits, 16, precision);
             break;
         }
-        case 's':
+        case 's': {
             if (!arg.IsText()) Invalid(pattern);
-            piece = arg.Text();
-            if (precision >= 0 && piece.size() > static_cast<size_t>(precision))
-                piece.resize(static_cast<size_t>(precision));
+            std::string_view text = arg.Text();
+            if (precision >= 0 && text.size() > static_cast<size_t>(precision)) text = text.substr(0, precision);
+            out += text;
             break;
+        }
         default:
             Invalid(pattern);
         }
-        if (piece.size() < static_cast<size_t>(width)) {
-            std::string pad(static_cast<size_t>(width) - piece.size(), ' ');
-            piece = left ? piece + pad : pad + piece;
-        }
-        out += piece;
+        Pad(out, start, width, left);
     }
+}
+
+std::string Format(std::string_view pattern, std::initializer_list<FormatArg> args) {
+    std::string out;
+    FormatAppend(out, pattern, args);
     return out;
 }
 

@@ -15,18 +15,19 @@ public:
     FormatArg(unsigned long v) : isText_(false), number_(static_cast<int64_t>(v)) {}
     FormatArg(long long v) : isText_(false), number_(v) {}
     FormatArg(unsigned long long v) : isText_(false), number_(static_cast<int64_t>(v)) {}
+    // Texts are referred to, not copied: an argument list lives only during one call.
     FormatArg(const char* s) : isText_(true), text_(s ? s : "") {}
     FormatArg(std::string_view s) : isText_(true), text_(s) {}
     FormatArg(const std::string& s) : isText_(true), text_(s) {}
 
     bool IsText() const { return isText_; }
     int64_t Number() const { return number_; }
-    const std::string& Text() const { return text_; }
+    std::string_view Text() const { return text_; }
 
 private:
     bool isText_;
     int64_t number_ = 0;
-    std::string text_;
+    std::string_view text_;
 };
 
 // Raised when a pattern does not fit its arguments (unknown conversion, missing
@@ -42,6 +43,8 @@ public:
 //   x: negative 32-bit values print as their unsigned 32-bit pattern;
 //   s: precision is the most characters taken; width pads with blanks (left with '-').
 std::string Format(std::string_view pattern, std::initializer_list<FormatArg> args);
+// The same, appended to `out` (no allocation when `out` has room).
+void FormatAppend(std::string& out, std::string_view pattern, std::initializer_list<FormatArg> args);
 
 // Nearest integer, halves going to the even neighbour (0.5 -> 0, 1.5 -> 2, 2.5 -> 2).
 int64_t RoundHalfEven(double value);
