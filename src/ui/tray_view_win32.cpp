@@ -72,6 +72,8 @@ int TrayView::RenderTextIcon(const std::string& text, int index) {
 std::unique_ptr<ProgramTrayView> MakeProgramTray(HINSTANCE module, UINT bitmapId, WindowsForm& form) {
     auto view = std::make_unique<ProgramTrayView>(module, bitmapId);
     TTrayIcon2& tray = view->Tray();
+    // The picture the icon is added with, before cooling first chooses one: not running.
+    tray.SetTrayIcon(8);
     tray.OnDblClick = [&form](TTrayIcon2&) { form.Form().TrayDblClick(); };
     tray.SetPopupMenuBuilder([&form] { return form.BuildTrayMenu(); },
                              [&form](UINT command) { form.RunMenuCommand(command); });
