@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
+#include <sstream>
 
 #include "app/form.h"
 #include "unit/core/fakes.h"
@@ -349,6 +351,76 @@ TEST(WindowsVersionCode, AsksThePlatform) {
     EXPECT_EQ(WindowsVersionCode(), 11);
     os.fake.versionWorks = false;
     EXPECT_EQ(WindowsVersionCode(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- the picture library holds a bitmap for every name the page can ask for ----
+
+std::string UpperAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+TEST(PictureLibrary, HasABitmapForEveryNameThePageAsksFor) {
+    const std::string rc = ReadText(std::string(QUILLAR_FIXTURES) + "/../../tools/lumisca/lumisca.rc");
+    ASSERT_FALSE(rc.empty());
+    std::set<std::string> held;
+    std::istringstream lines(rc);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t at = line.find(" BITMAP ");
+        if (at == std::string::npos || line.rfind("//", 0) == 0) continue;
+        std::string name = line.substr(0, at);
+        if (name.size() >= 2 && name.front() == '"') name = name.substr(1, name.size() - 2);
+        held.insert(UpperAscii(name));  // resource names are found without regard to case
+    }
+
+    std::set<std::string> asked;
+    for (int vendor = 0; vendor <= 11; ++vendor)
+        for (int family = 0; family <= 15; ++family)
+            for (int model = 0; model <= 15; ++model)
+                for (int stepping = 0; stepping <= 15; ++stepping)
+                    for (int l2 : {0, 128, 512}) {
+                        TProcessorInfo p;
+                        p.VendorCode = vendor;
+                        p.Family = family;
+                        p.Model = model;
+                        p.Stepping = stepping;
+                        NameProcessor(p, [&] { return l2; });
+                        for (const std::string& name : PictureCandidates(p))
+                            if (name != "AMD_K7_") asked.insert(UpperAscii(name));  // no code name: nothing to find
+                    }
+    for (const std::string& name : asked) EXPECT_EQ(held.count(name), 1u) << name;
+    EXPECT_EQ(held.count("INTEL_P4"), 1u);
+    EXPECT_GE(asked.size(), 40u);
+}
+
+// ---- the three machine profiles ----
+
+TEST(MachineProfiles, EachNamesItsProcessor) {
+    struct Case {
+        const char* file;
+        const char* name;
+        const char* codeName;
+        const char* memory;
+    };
+    for (const Case& c : {Case{"pentium3-440bx", "Pentium III", "Coppermine", "256 MB"},
+                          Case{"athlon-nforce2", "Athlon XP", "Barton", "512 MB"},
+                          Case{"k6-2", "K6-2 3DNow", "", "256 MB"}}) {
+        FakeHost host;
+        TQuillarForm form{host};
+        form.Loading = true;
+        UseMachine(MachineFixture(c.file));
+        FillCpuPage(form);
+        EXPECT_EQ(ProcessorInfo.ProcessorName, c.name) << c.file;
+        EXPECT_EQ(ProcessorInfo.CodeName, c.codeName) << c.file;
+        EXPECT_EQ(form.LabelMem->Caption(), c.memory) << c.file;
+        EXPECT_TRUE(host.dialogs.empty()) << c.file;
+        EXPECT_NE(sim::Current().PciRead({0, 0, 0}, 0), 0xFFFFFFFFu) << c.file << ": a host bridge";
+    }
 }
 
 }  // namespace

@@ -1,0 +1,227 @@
+// The processor paths on this machine's own processor: the real CPUID, EFLAGS, division and
+// time-stamp instructions (executed here the way the real back end executes them), decoded by
+// the program's own decoder; the Windows services behind timing; and the picture library
+// mapped as data.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/format.h"
+#include "cpu/cpu_page.h"
+#include "cpu/cpuid.h"
+#include "hw/backend.h"
+#include "hw/timing.h"
+#include "sim/machine.h"
+
+namespace {
+
+// ---- the instructions, as the real back end runs them ----
+
+bool RealCpuidToggles() {
+    uint32_t before, after;
+    asm volatile(
+        "pushfl\n\t"
+        "popl %0\n\t"
+        "movl %0, %1\n\t"
+        "xorl $0x200000, %1\n\t"
+        "pushl %1\n\t"
+        "popfl\n\t"
+        "pushfl\n\t"
+        "popl %1\n\t"
+        "pushl %0\n\t"
+        "popfl"
+        : "=&r"(before), "=&r"(after)
+        :
+        : "cc");
+    return ((before ^ after) & 0x200000) != 0;
+}
+
+hw::CpuidRegisters RealCpuid(uint32_t leaf) {
+    hw::CpuidRegisters r;
+    asm volatile("cpuid" : "=a"(r.eax), "=b"(r.ebx), "=c"(r.ecx), "=d"(r.edx) : "a"(leaf), "c"(0));
+    return r;
+}
+
+bool RealDivisionKeepsFlags() {
+    uint16_t ax;
+    asm volatile(
+        "xorw %%ax, %%ax\n\t"
+        "sahf\n\t"
+        "movw $5, %%ax\n\t"
+        "movb $2, %%bl\n\t"
+        "divb %%bl\n\t"
+        "lahf"
+        : "=a"(ax)
+        :
+        : "ebx", "cc");
+    return (ax >> 8) == 2;
+}
+
+uint64_t RealTimeStamp() {
+    uint32_t lo, hi;
+    asm volatile("rdtsc" : "=a"(lo), "=d"(hi));
+    return (static_cast<uint64_t>(hi) << 32) | lo;
+}
+
+// The tiny adapter: this processor's leaves written as a machine profile, so that the
+// program's own identification runs over exactly what the instruction returned.
+std::string ProfileOfThisProcessor() {
+    std::string profile = "[Machine]\nName=this machine\n[CPUID]\nAvailable=yes\n";
+    auto leaf = [&](uint32_t n) {
+        hw::CpuidRegisters r = RealCpuid(n);
+        profile += Format("%x=%.8x %.8x %.8x %.8x\n", {n, r.eax, r.ebx, r.ecx, r.edx});
+        return r.eax;
+    };
+    const uint32_t level = leaf(0);
+    for (uint32_t n = 1; n <= 2 && n <= level; ++n) leaf(n);
+    const uint32_t extended = leaf(0x80000000u);
+    for (uint32_t n = 0x80000001u; n <= 0x80000004u && n <= extended && (extended & 0x80000000u); ++n) leaf(n);
+    return profile;
+}
+
+TEST(RealProcessor, InstructionsRunWithoutFault) {
+    EXPECT_TRUE(RealCpuidToggles()) << "every processor that runs this system has CPUID";
+    EXPECT_FALSE(RealDivisionKeepsFlags()) << "not a Cyrix part";
+    const uint64_t a = RealTimeStamp();
+    Sleep(20);
+    const uint64_t b = RealTimeStamp();
+    EXPECT_GT(b, a);
+}
+
+TEST(RealProcessor, DecodesThisProcessor) {
+    const std::string profile = ProfileOfThisProcessor();
+    sim::SetCurrent(sim::Machine::FromProfile(profile));
+    IdentifyProcessor();
+
+    const TProcessorInfo& p = ProcessorInfo;
+    std::printf("%s", profile.c_str());
+    std::printf("vendor \"%s\" code %d (%s), family %d model %d stepping %d, features %08X\n",
+                p.VendorString.c_str(), p.VendorCode, VendorDisplayName(p.VendorCode).c_str(), p.Family, p.Model,
+                p.Stepping, p.FeatureFlags);
+    std::printf("brand \"%s\", name \"%s\", code name \"%s\", picture %s\n", p.BrandString.c_str(),
+                p.ProcessorName.c_str(), p.CodeName.c_str(), PictureName().c_str());
+
+    EXPECT_TRUE(p.CpuidAvailable);
+    EXPECT_EQ(p.VendorString.size(), 12u);
+    EXPECT_FALSE(p.ProcessorName.empty()) << "a name from the table or \"unknown\"";
+    EXPECT_NE(p.FeatureFlags & kFeatureTSC, 0u);
+    EXPECT_LE(p.BrandString.size(), 48u);
+    if (!p.BrandString.empty()) {
+        EXPECT_NE(p.BrandString.front(), ' ');
+        EXPECT_NE(p.BrandString.back(), ' ');
+    }
+}
+
+// ---- the Windows services behind timing ----
+
+TEST(RealTiming, PreciseClockFromThisMachinesCounters) {
+    ProcessorPlatform& os = SystemProcessorPlatform();
+    int64_t f = 0, q0 = 0, q1 = 0;
+    ASSERT_TRUE(os.QueryFrequency(f));
+    ASSERT_TRUE(os.QueryCounter(q0));
+    const uint64_t t0 = RealTimeStamp();
+    os.Sleep(50);
+    ASSERT_TRUE(os.QueryCounter(q1));
+    const uint64_t t1 = RealTimeStamp();
+    const int32_t mhz = ClockFromCounters(t1 - t0, q1 - q0, f);
+    std::printf("performance counter %lld Hz, time-stamp clock %d MHz\n", static_cast<long long>(f), mhz);
+    EXPECT_GT(mhz, 100);
+    EXPECT_LT(mhz, 10000);
+}
+
+TEST(RealTiming, ProcessAffinityIsSetAndRestored) {
+    ProcessorPlatform& os = SystemProcessorPlatform();
+    uint32_t saved = 0;
+    ASSERT_TRUE(os.GetProcessAffinity(saved));
+    ASSERT_NE(saved, 0u);
+    EXPECT_TRUE(os.SetProcessAffinity(1));
+    uint32_t now = 0;
+    EXPECT_TRUE(os.GetProcessAffinity(now));
+    EXPECT_EQ(now, 1u);
+    EXPECT_TRUE(os.SetProcessAffinity(saved));
+    EXPECT_TRUE(os.GetProcessAffinity(now));
+    EXPECT_EQ(now, saved);
+}
+
+TEST(RealTiming, TickCountAdvancesAcrossASleep) {
+    ProcessorPlatform& os = SystemProcessorPlatform();
+    const uint32_t a = os.TickCount();
+    os.Sleep(100);
+    EXPECT_GE(os.TickCount() - a, 80u) << "the tick count moves in steps of about 16 ms";
+}
+
+TEST(RealTiming, VersionOfThisSystem) {
+    ProcessorPlatform::Version v;
+    ASSERT_TRUE(SystemProcessorPlatform().GetVersion(v));
+    std::printf("platform %u, version %u.%u build %u, \"%s\": code %d\n", v.platform, v.major, v.minor, v.build,
+                v.servicePack.c_str(), WindowsVersionCode());
+    EXPECT_EQ(v.platform, 2u);
+    EXPECT_EQ(WindowsVersionCode(), WindowsVersionCode(v));
+}
+
+// ---- the picture library ----
+
+std::string ExeFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p = path;
+    return p.substr(0, p.find_last_of('\\') + 1);
+}
+
+// Lumisca.dll beside the program (the build puts it in the folder above the tests).
+std::string LibraryPath() {
+    for (const std::string& candidate : {ExeFolder() + "Lumisca.dll", ExeFolder() + "..\\Lumisca.dll"})
+        if (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            char full[MAX_PATH] = {};
+            GetFullPathNameA(candidate.c_str(), MAX_PATH, full, nullptr);
+            return full;
+        }
+    return {};
+}
+
+SIZE BitmapSize(uintptr_t handle) {
+    BITMAP bm{};
+    GetObjectA(reinterpret_cast<HBITMAP>(handle), sizeof bm, &bm);
+    return SIZE{bm.bmWidth, bm.bmHeight};
+}
+
+TEST(PictureLibrary, LoadsTheFirstNameItHolds) {
+    const std::string path = LibraryPath();
+    if (path.empty()) GTEST_SKIP() << "Lumisca.dll not built";
+    const uintptr_t picture = LoadCpuPicture(path, {"AMD_K7_NOSUCHCORE", "AMD_ATHLON"});
+    ASSERT_NE(picture, 0u);
+    const SIZE s = BitmapSize(picture);
+    EXPECT_EQ(s.cx, 96);
+    EXPECT_EQ(s.cy, 96);
+    DeleteObject(reinterpret_cast<HBITMAP>(picture));
+    EXPECT_EQ(GetModuleHandleA("Lumisca.dll"), nullptr) << "the library is freed after the load";
+}
+
+TEST(PictureLibrary, FindsNamesWithoutRegardToCaseAndWithTheMicroSign) {
+    const std::string path = LibraryPath();
+    if (path.empty()) GTEST_SKIP() << "Lumisca.dll not built";
+    for (const char* name : {"unknown", "TransMeta", "Intel", "INTEL_P4", "AMD_K7_0.13 \xB5M 754"}) {
+        const uintptr_t picture = LoadCpuPicture(path, {name});
+        EXPECT_NE(picture, 0u) << name;
+        if (picture) DeleteObject(reinterpret_cast<HBITMAP>(picture));
+    }
+    EXPECT_EQ(LoadCpuPicture(path, {"NO_SUCH_PICTURE"}), 0u);
+}
+
+TEST(PictureLibrary, OnlyAFullPathIsLoaded) {
+    const std::string path = LibraryPath();
+    if (path.empty()) GTEST_SKIP() << "Lumisca.dll not built";
+    // A library of that name in the current folder must never be picked up by a bare name.
+    char saved[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    SetCurrentDirectoryA(path.substr(0, path.find_last_of('\\')).c_str());
+    EXPECT_EQ(LoadCpuPicture("Lumisca.dll", {"AMD"}), 0u);
+    EXPECT_EQ(LoadCpuPicture(".\\Lumisca.dll", {"AMD"}), 0u);
+    SetCurrentDirectoryA(saved);
+    EXPECT_EQ(LoadCpuPicture("C:\\no\\such\\folder\\Lumisca.dll", {"AMD"}), 0u);
+}
+
+}  // namespace
