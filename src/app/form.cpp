@@ -1,6 +1,10 @@
+#include "app/languages.h"
+#include "app/later.h"
+#include "app/settings.h"
+#include "cpu/cpu_page.h"
+#include "ui/dsa.h"
 #include "app/form.h"
 
-#include "app/integration.h"
 #include "app/switches.h"
 #include "hw/log.h"
 #include "idle/idle_threads.h"
@@ -132,7 +136,8 @@ void TQuillarForm::BuildControls() {
     lbSensor = Add<Label>("lbSensor", 54, tsMonitor, Bounds{20, 28, 44, 16}, "Sensor");
     EditUpDown = Add<Edit>("EditUpDown", 0, tsMonitor, Bounds{68, 24, 34, 21}, "1");
     EditUpDown->readOnly = true;
-    UpDown1 = Add<UpDown>("UpDown1", tsMonitor, Bounds{102, 24, 16, 21}, EditUpDown, 1, 1, 1);
+    UpDown1 = Add<UpDown>("UpDown1", tsMonitor, Bounds{102, 24, 16, 21}, EditUpDown, 1, 255, 1);
+    // The sensor count narrows the range once a temperature source is found.
     LabelSensor = Add<Label>("LabelSensor", 56, tsMonitor, Bounds{124, 28, 180, 16}, "(%s), current temperature: %d\xB0.");
     LabelIndicated = Add<Label>("LabelIndicated", 53, tsMonitor, Bounds{20, 66, 200, 16},
                                 "If sensor indicates temperature of");

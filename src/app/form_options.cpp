@@ -1,8 +1,10 @@
 // The options window's own handlers.
 #include <cstdlib>
 
+#include "app/languages.h"
+#include "app/later.h"
+#include "app/settings.h"
 #include "app/form.h"
-#include "app/integration.h"
 #include "idle/idle_threads.h"
 
 namespace {

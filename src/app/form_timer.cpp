@@ -1,6 +1,7 @@
 // The main timer: idle share per processor, tooltip, tray icon and statistics list.
+#include "app/languages.h"
+#include "app/later.h"
 #include "app/form.h"
-#include "app/integration.h"
 #include "hw/log.h"
 #include "idle/idle_threads.h"
 

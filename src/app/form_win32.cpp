@@ -1,9 +1,9 @@
+#include "ui/dsa.h"
 #include "app/form_win32.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/integration.h"
 
 namespace {
 

@@ -1,8 +1,11 @@
 // Program entry: module start-up, platform refusal, single instance and the message loop.
 #include <windows.h>
 
+#include "app/languages.h"
+#include "app/later.h"
+#include "app/resource_tray.h"
+#include "ui/tray_view_win32.h"
 #include "app/form_win32.h"
-#include "app/integration.h"
 #include "app/switches.h"
 #include "hw/backend.h"
 #include "hw/driver.h"
@@ -81,7 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     {
         WindowsForm form;
-        form.SetTray(CreateTrayView(form));
+        form.SetTray(MakeProgramTray(instance, IDB_TRAYICONS, form));
         if (form.Create(instance)) form.Run();
         form.Destroy();
     }

@@ -143,3 +143,20 @@ check() {  # check "description" command...
 }
 
 log_has() { grep -qF -- "$1" "$LOG" 2>/dev/null; }
+
+# The stand-in shell: a "Shell_TrayWnd" window that logs every icon record it receives.
+SHELL_LOG=$WORK/shell.log
+start_shell() {
+  rm -f "$SHELL_LOG"
+  rm -rf "$WORK/icons"; mkdir -p "$WORK/icons"
+  (cd "$BIN" && exec wine fakeshell.exe "$(winepath -w "$SHELL_LOG")" --icons "$(winepath -w "$WORK/icons")" "$@") >/dev/null 2>&1 &
+  for _ in $(seq 100); do [ -s "$SHELL_LOG" ] && break; sleep 0.1; done
+}
+stop_shell() { wine "$BIN/fakeshell.exe" --quit >/dev/null 2>&1 || true; }
+shell() { wine "$BIN/fakeshell.exe" "$@"; }
+# The tips the shell received, one per line, \x0D shown as " | ".
+shell_tips() { sed -n 's/.* tip="\([^"]*\)".*/\1/p' "$SHELL_LOG" | sed 's/\\x0D/ | /g'; }
+
+# Clicks a tab of the options window (the window is centred on the 1024 x 768 display).
+TAB_X=(266 327 393 458 541 648)
+click_tab() { xdotool mousemove "${TAB_X[$1]}" 262 click 1; sleep 0.4; }
