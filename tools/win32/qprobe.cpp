@@ -12,6 +12,7 @@
 //   qprobe wait-exit EXE MS              0 when the process has ended within MS
 //   qprobe click CLASS TEXT              clicks the child button of CLASS's window captioned TEXT
 //   qprobe check CLASS TEXT [0|1]        prints (or sets by a click) a check box's state
+// Dialogs are message boxes (#32770) and the program's message dialogs (TQuillarMessageDialog).
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -68,7 +69,10 @@ BOOL CALLBACK CollectText(HWND child, LPARAM p) {
 }
 
 BOOL CALLBACK CollectDialog(HWND h, LPARAM p) {
-    if (ClassOf(h) == "#32770" && IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+    // Message boxes, and the program's own message dialogs.
+    const std::string cls = ClassOf(h);
+    if ((cls == "#32770" || cls == "TQuillarMessageDialog") && IsWindowVisible(h))
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
     return TRUE;
 }
 
