@@ -109,6 +109,9 @@ bool WindowsForm::Create(HINSTANCE instance) {
     SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, kHintPause);
     SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
     CreateControlWindows();
+    // The tray icon is active by design from the window's creation on; start-up hides it
+    // again when the settings say so.
+    if (tray_) tray_->SetActive(true);
     f.FormCreate();
     return true;
 }

@@ -9,7 +9,8 @@ scenario_07_tooltip_and_double_click() {
   cpus=$(nproc)
   tips=$(shell_tips)
   echo "     last tip: $(tail -n 1 <<<"$tips")"
-  check "icon added with the title as tip" grep -q ' add .*tip="Quillar Vantor"' "$SHELL_LOG"
+  check "icon added as the window is created" grep -q ' add ' "$SHELL_LOG"
+  check "the title reaches the tip" grep -q 'tip="Quillar Vantor"' "$SHELL_LOG"
   check "one CPU line per processor" grep -qE "^Quillar Vantor( \| CPU [0-9]+: [0-9]+%){$cpus}\$" <<<"$(tail -n 1 <<<"$tips")"
   local n
   n=$(grep -c "CPU 1:" <<<"$tips")
@@ -85,6 +86,20 @@ scenario_10_hide_then_second_start_shows_icon() {
   sleep 1
   check "a second start adds the icon again" bash -c "tail -n 3 '$SHELL_LOG' | grep -q ' add '"
   check "and opens the options window" probe visible TQuillarForm
+  probe post TQuillarForm 10 >/dev/null
+  stop_sim
+  stop_shell
+}
+
+scenario_14_hidden_icon_setting() {
+  quiet_start HideTaskBar=1
+  start_shell
+  start_sim ""
+  sleep 1
+  check "with the hide setting the icon is removed at start" bash -c "tail -n 1 '$SHELL_LOG' | grep -q ' delete '"
+  qctl show
+  sleep 1
+  check "the show message brings it back" bash -c "tail -n 3 '$SHELL_LOG' | grep -q ' add '"
   probe post TQuillarForm 10 >/dev/null
   stop_sim
   stop_shell
