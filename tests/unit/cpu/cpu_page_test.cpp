@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/form.h"
+#include "app/languages.h"
 #include "unit/core/fakes.h"
 #include "unit/cpu/cpu_fixture.h"
 #include "cpu/cpu_page.h"
@@ -224,11 +225,37 @@ TEST_F(CpuPage, NoProgramFolderNoLibrary) {
     EXPECT_TRUE(libraryPaths.empty());
 }
 
-TEST_F(CpuPage, StateWordsAreCutTo32Characters) {
-    // The English words are short; the cut shows with a long vendor-independent word only
-    // through a translation, so check the words as the report uses them.
-    Fill("intel-pentium-iii-katmai", false);
-    EXPECT_NE(form.lbMemo->Caption().find("MMX:\t\tavailable\r\n"), std::string::npos);
+// A language file whose state words are too long and whose report request has placeholders
+// that do not fit its arguments.
+class LongWords : public LanguagePlatform {
+public:
+    std::unique_ptr<ProfileReader> OpenProfile(const std::string&) override {
+        return std::make_unique<IniProfileReader>(
+            "[DEU]\n"
+            "5062=eingeschaltet-und-zwar-wirklich-sehr-lang\n"
+            "5063=ausgeschaltet\n"
+            "5082=vorhanden\n"
+            "5083=nicht vorhanden\n"
+            "5070=%d ist kein Text\n");
+    }
+    std::string UserLanguageAbbrev() override { return "DEU"; }
+};
+
+TEST_F(CpuPage, TranslatedStateWordsAreCutTo32CharactersAndABadRequestFallsBackToEnglish) {
+    LongWords language;
+    SetLanguagePlatform(&language);
+    SetLanguageFilePath("C:\\Quillar\\Quillar.exe");
+    ASSERT_TRUE(OpenLanguageFile());
+    Fill("unknown-vendor", false);
+    Fill("intel-pentium-mmx", true);
+    CloseLanguageFile();
+    SetLanguagePlatform(nullptr);
+
+    const std::string memo = form.lbMemo->Caption();
+    EXPECT_NE(memo.find("MMX:\t\tvorhanden\r\nSSE:\t\tnicht vorhanden\r\n"), std::string::npos) << memo;
+    EXPECT_NE(memo.find("Auto HLT:\teingeschaltet-und-zwar-wirklich-\r\n"), std::string::npos) << memo;
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_EQ(host.shown[0].text.rfind("Quillar Vantor found a CPU", 0), 0u) << host.shown[0].text;
 }
 
 TEST_F(CpuPage, ReportLineAndClockAreLogged) {
