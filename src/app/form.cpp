@@ -82,8 +82,9 @@ void TQuillarForm::BuildControls() {
                          "CPUID instruction not available on this machine.");
     LabelID->wordWrap = true;
     LabelID->SetVisible(false);
-    lbMemo = Add<Label>("lbMemo", 0, tsCPU, Bounds{120, 4, 262, 214});
+    lbMemo = Add<Label>("lbMemo", 0, tsCPU, Bounds{120, 2, 266, 216});
     lbMemo->wordWrap = true;
+    lbMemo->fontSize = 7;  // the longest reports (K6, Cyrix) need 20 lines
     gbClockSpeed = Add<GroupBox>("gbClockSpeed", 23, tsCPU, Bounds{392, 4, 136, 46}, "Clock Speed");
     LabelClock = Add<Label>("LabelClock", 0, tsCPU, Bounds{404, 24, 112, 16});
     LabelClock->SetVisible(false);
