@@ -3,6 +3,7 @@
 
 #include "hw/backend.h"
 #include "hw/driver.h"
+#include "hw/x86_instructions.h"
 
 namespace hw::backend {
 
@@ -49,69 +50,14 @@ bool DeviceControl(const RequestBlock& request, RequestBlock* reply) {
     return ok != FALSE;
 }
 
-uint8_t PortIn8(uint16_t port) {
-    uint8_t v;
-    asm volatile("inb %1, %0" : "=a"(v) : "Nd"(port));
-    return v;
-}
-
-void PortOut8(uint16_t port, uint8_t value) { asm volatile("outb %0, %1" : : "a"(value), "Nd"(port)); }
-
-uint32_t PortIn32(uint16_t port) {
-    uint32_t v;
-    asm volatile("inl %1, %0" : "=a"(v) : "Nd"(port));
-    return v;
-}
-
-void PortOut32(uint16_t port, uint32_t value) { asm volatile("outl %0, %1" : : "a"(value), "Nd"(port)); }
-
-bool CpuidToggles() {
-    uint32_t before, after;
-    asm volatile(
-        "pushfl\n\t"
-        "popl %0\n\t"
-        "movl %0, %1\n\t"
-        "xorl $0x200000, %1\n\t"
-        "pushl %1\n\t"
-        "popfl\n\t"
-        "pushfl\n\t"
-        "popl %1\n\t"
-        "pushl %0\n\t"
-        "popfl"
-        : "=&r"(before), "=&r"(after)
-        :
-        : "cc");
-    return ((before ^ after) & 0x200000) != 0;
-}
-
-CpuidRegisters Cpuid(uint32_t leaf) {
-    CpuidRegisters r;
-    asm volatile("cpuid" : "=a"(r.eax), "=b"(r.ebx), "=c"(r.ecx), "=d"(r.edx) : "a"(leaf), "c"(0));
-    return r;
-}
-
-bool DivisionKeepsFlags() {
-    // Clear the arithmetic flags, divide 5 by 2 with an 8-bit DIV, load the flags:
-    // only Cyrix processors leave them untouched (AH = 2 afterwards).
-    uint16_t ax;
-    asm volatile(
-        "xorw %%ax, %%ax\n\t"
-        "sahf\n\t"
-        "movw $5, %%ax\n\t"
-        "movb $2, %%bl\n\t"
-        "divb %%bl\n\t"
-        "lahf"
-        : "=a"(ax)
-        :
-        : "ebx", "cc");
-    return (ax >> 8) == 2;
-}
-
-uint64_t ReadTimeStamp() {
-    uint32_t lo, hi;
-    asm volatile("rdtsc" : "=a"(lo), "=d"(hi));
-    return (static_cast<uint64_t>(hi) << 32) | lo;
-}
+uint8_t PortIn8(uint16_t port) { return x86::PortIn8(port); }
+void PortOut8(uint16_t port, uint8_t value) { x86::PortOut8(port, value); }
+uint32_t PortIn32(uint16_t port) { return x86::PortIn32(port); }
+void PortOut32(uint16_t port, uint32_t value) { x86::PortOut32(port, value); }
+bool CpuidToggles() { return x86::CpuidToggles(); }
+CpuidRegisters Cpuid(uint32_t leaf) { return x86::Cpuid(leaf); }
+bool DivisionKeepsFlags() { return x86::DivisionKeepsFlags(); }
+uint64_t ReadTimeStamp() { return x86::ReadTimeStamp(); }
 
 uint64_t TotalPhysicalMemory() {
     MEMORYSTATUS ms{};

@@ -1,5 +1,5 @@
 // The processor paths on this machine's own processor: the real CPUID, EFLAGS, division and
-// time-stamp instructions (executed here the way the real back end executes them), decoded by
+// time-stamp instructions (the real back end's own instruction code), decoded by
 // the program's own decoder; the Windows services behind timing; and the picture library
 // mapped as data.
 #include <windows.h>
@@ -14,64 +14,17 @@
 #include "cpu/cpuid.h"
 #include "hw/backend.h"
 #include "hw/timing.h"
+#include "hw/x86_instructions.h"
 #include "sim/machine.h"
 
 namespace {
-
-// ---- the instructions, as the real back end runs them ----
-
-bool RealCpuidToggles() {
-    uint32_t before, after;
-    asm volatile(
-        "pushfl\n\t"
-        "popl %0\n\t"
-        "movl %0, %1\n\t"
-        "xorl $0x200000, %1\n\t"
-        "pushl %1\n\t"
-        "popfl\n\t"
-        "pushfl\n\t"
-        "popl %1\n\t"
-        "pushl %0\n\t"
-        "popfl"
-        : "=&r"(before), "=&r"(after)
-        :
-        : "cc");
-    return ((before ^ after) & 0x200000) != 0;
-}
-
-hw::CpuidRegisters RealCpuid(uint32_t leaf) {
-    hw::CpuidRegisters r;
-    asm volatile("cpuid" : "=a"(r.eax), "=b"(r.ebx), "=c"(r.ecx), "=d"(r.edx) : "a"(leaf), "c"(0));
-    return r;
-}
-
-bool RealDivisionKeepsFlags() {
-    uint16_t ax;
-    asm volatile(
-        "xorw %%ax, %%ax\n\t"
-        "sahf\n\t"
-        "movw $5, %%ax\n\t"
-        "movb $2, %%bl\n\t"
-        "divb %%bl\n\t"
-        "lahf"
-        : "=a"(ax)
-        :
-        : "ebx", "cc");
-    return (ax >> 8) == 2;
-}
-
-uint64_t RealTimeStamp() {
-    uint32_t lo, hi;
-    asm volatile("rdtsc" : "=a"(lo), "=d"(hi));
-    return (static_cast<uint64_t>(hi) << 32) | lo;
-}
 
 // The tiny adapter: this processor's leaves written as a machine profile, so that the
 // program's own identification runs over exactly what the instruction returned.
 std::string ProfileOfThisProcessor() {
     std::string profile = "[Machine]\nName=this machine\n[CPUID]\nAvailable=yes\n";
     auto leaf = [&](uint32_t n) {
-        hw::CpuidRegisters r = RealCpuid(n);
+        hw::CpuidRegisters r = x86::Cpuid(n);
         profile += Format("%x=%.8x %.8x %.8x %.8x\n", {n, r.eax, r.ebx, r.ecx, r.edx});
         return r.eax;
     };
@@ -83,11 +36,11 @@ std::string ProfileOfThisProcessor() {
 }
 
 TEST(RealProcessor, InstructionsRunWithoutFault) {
-    EXPECT_TRUE(RealCpuidToggles()) << "every processor that runs this system has CPUID";
-    EXPECT_FALSE(RealDivisionKeepsFlags()) << "not a Cyrix part";
-    const uint64_t a = RealTimeStamp();
+    EXPECT_TRUE(x86::CpuidToggles()) << "every processor that runs this system has CPUID";
+    EXPECT_FALSE(x86::DivisionKeepsFlags()) << "not a Cyrix part";
+    const uint64_t a = x86::ReadTimeStamp();
     Sleep(20);
-    const uint64_t b = RealTimeStamp();
+    const uint64_t b = x86::ReadTimeStamp();
     EXPECT_GT(b, a);
 }
 
@@ -122,10 +75,10 @@ TEST(RealTiming, PreciseClockFromThisMachinesCounters) {
     int64_t f = 0, q0 = 0, q1 = 0;
     ASSERT_TRUE(os.QueryFrequency(f));
     ASSERT_TRUE(os.QueryCounter(q0));
-    const uint64_t t0 = RealTimeStamp();
+    const uint64_t t0 = x86::ReadTimeStamp();
     os.Sleep(50);
     ASSERT_TRUE(os.QueryCounter(q1));
-    const uint64_t t1 = RealTimeStamp();
+    const uint64_t t1 = x86::ReadTimeStamp();
     const int32_t mhz = ClockFromCounters(t1 - t0, q1 - q0, f);
     std::printf("performance counter %lld Hz, time-stamp clock %d MHz\n", static_cast<long long>(f), mhz);
     EXPECT_GT(mhz, 100);
