@@ -129,11 +129,11 @@ HICON ImageList::GetIcon(int index) const {
     return ImageList_GetIcon(list_, index, ILD_NORMAL);
 }
 
-HBITMAP ImageList::GetBitmap(int index) const {
+HBITMAP WhiteBitmap(int size) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = kSize;
-    bi.bmiHeader.biHeight = -kSize;
+    bi.bmiHeader.biWidth = size;
+    bi.bmiHeader.biHeight = -size;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
@@ -142,9 +142,19 @@ HBITMAP ImageList::GetBitmap(int index) const {
     if (!bitmap) return nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, kSize, kSize};
+    RECT all{0, 0, size, size};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (index >= 0 && index < Count()) ImageList_Draw(list_, index, dc, 0, 0, ILD_NORMAL);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
+}
+
+HBITMAP ImageList::GetBitmap(int index) const {
+    HBITMAP bitmap = WhiteBitmap(kSize);
+    if (!bitmap || index < 0 || index >= Count()) return bitmap;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    ImageList_Draw(list_, index, dc, 0, 0, ILD_NORMAL);
     SelectObject(dc, old);
     DeleteDC(dc);
     return bitmap;

@@ -7,6 +7,9 @@
 #include <functional>
 #include <vector>
 
+// A new 24-bit bitmap of size x size pixels, all white (the caller deletes it), or null.
+HBITMAP WhiteBitmap(int size);
+
 class ImageList {
 public:
     static constexpr int kSize = 16;

@@ -4,26 +4,6 @@
 
 namespace {
 
-HBITMAP WhiteBitmap(int size) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = size;
-    bi.bmiHeader.biHeight = -size;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) return nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, size, size};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return bitmap;
-}
-
 // A font of `points` at the screen's resolution, as a size in points is meant. Not
 // smoothed: white is the transparent colour, and smoothing against white would leave a pale
 // fringe around the digits on a dark taskbar.
