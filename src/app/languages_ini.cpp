@@ -1,6 +1,7 @@
 #include <cctype>
 
 #include "app/languages.h"
+#include "common/text.h"
 
 namespace {
 
@@ -9,14 +10,6 @@ std::string Trimmed(const std::string& s) {
     while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
     while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
     return s.substr(b, e - b);
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 constexpr size_t kMaxValue = 2047;  // the readers' buffer holds 2048 bytes with the NUL
@@ -49,7 +42,7 @@ IniProfileReader::IniProfileReader(const std::string& text) {
 
 const IniProfileReader::Section* IniProfileReader::Find(const std::string& section) const {
     for (const Section& s : sections_)
-        if (SameName(s.name, section)) return &s;
+        if (EqualsIgnoreCase(s.name, section)) return &s;
     return nullptr;
 }
 
@@ -57,7 +50,7 @@ std::string IniProfileReader::ReadString(const std::string& section, const std::
     const Section* s = Find(section);
     if (!s) return {};
     for (const auto& [name, value] : s->entries) {
-        if (!SameName(name, key)) continue;
+        if (!EqualsIgnoreCase(name, key)) continue;
         std::string v = value;
         if (v.size() > 1 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
         if (v.size() > kMaxValue) v.resize(kMaxValue);

@@ -5,28 +5,10 @@
 
 #include "app/form.h"
 #include "app/languages.h"
+#include "unit/core/fakes.h"
 
 namespace {
 
-class QuietHost : public FormHost {
-public:
-    void ErrorBox(const std::string&) override {}
-    void ErrorBoxWithCaption(const std::string&, const std::string&) override {}
-    int MessageDialog(const std::string&, DialogKind, unsigned, int defaultResult, int) override {
-        return defaultResult;
-    }
-    void ProcessMessages() override {}
-    void Sleep(unsigned) override {}
-    void ShowSplash() override {}
-    bool OptionsVisible() override { return false; }
-    void ShowOptionsModal() override {}
-    void CloseOptions() override {}
-    void Terminate() override {}
-    uintptr_t FindTaskbarWindow() override { return 0; }
-    bool IsWindowsNT() override { return true; }
-    bool ShellExecute(const std::string&) override { return true; }
-    std::string ProgramFolder() override { return "C:\\"; }
-};
 
 // A language file held in memory, read with the profile functions' rules.
 class FakeLanguages : public LanguagePlatform {
@@ -197,7 +179,7 @@ TEST_F(LanguagesTest, TranslateFormByTag) {
         "10064=H\xF6" "chsttemperatur.\n"
         "803=&Beenden\n"
         "42=Aktualisierungs&intervall\n";
-    QuietHost host;
+    FakeHost host;
     TQuillarForm form(host);
     int idleClicks = 0;
     form.rgIdle->SetItemIndex(2);
@@ -327,7 +309,7 @@ TEST_F(LanguagesTest, ShippedFileIsWindows1252WithCrLfAndBothGermanSections) {
 
 TEST_F(LanguagesTest, ShippedFileTranslatesEveryControlWithUniqueAcceleratorsPerPage) {
     fake.text = ReadFileText(kShippedFile);
-    QuietHost h1, h2;
+    FakeHost h1, h2;
     TQuillarForm english(h1), german(h2);
     ASSERT_TRUE(OpenLanguageFile());
     TranslateForm(german);

@@ -4,30 +4,10 @@
 #include "app/languages.h"
 #include "app/registry.h"
 #include "app/settings.h"
+#include "unit/core/fakes.h"
 
 namespace {
 
-class QuietHost : public FormHost {
-public:
-    void ErrorBox(const std::string&) override {}
-    void ErrorBoxWithCaption(const std::string&, const std::string&) override {}
-    int MessageDialog(const std::string&, DialogKind, unsigned, int defaultResult, int) override {
-        ++dialogs;
-        return defaultResult;
-    }
-    void ProcessMessages() override {}
-    void Sleep(unsigned) override {}
-    void ShowSplash() override {}
-    bool OptionsVisible() override { return false; }
-    void ShowOptionsModal() override {}
-    void CloseOptions() override {}
-    void Terminate() override {}
-    uintptr_t FindTaskbarWindow() override { return 0; }
-    bool IsWindowsNT() override { return true; }
-    bool ShellExecute(const std::string&) override { return true; }
-    std::string ProgramFolder() override { return "C:\\"; }
-    int dialogs = 0;
-};
 
 constexpr auto HKCU = RegistryRoot::CurrentUser;
 constexpr auto HKLM = RegistryRoot::LocalMachine;
@@ -73,7 +53,7 @@ void ExpectDefaults(const TQuillarForm& f) {
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override { LanguageFilePath.clear(); }
-    QuietHost host;
+    FakeHost host;
     TQuillarForm form{host};
     MemoryRegistry reg;
 };
@@ -88,7 +68,7 @@ TEST_F(SettingsTest, FirstRunGivesEveryDefaultAndAsksForASave) {
     EXPECT_TRUE(form.SettingsChanged);
     EXPECT_FALSE(form.Loading);
     EXPECT_TRUE(reg.KeyExists(HKCU, kKey));  // opened with "create"
-    EXPECT_EQ(host.dialogs, 0);              // loading shows no message
+    EXPECT_EQ(host.dialogs.size(), 0u);              // loading shows no message
     // The timers follow the loaded positions through the track bars' handlers.
     EXPECT_EQ(form.MainTimer->Interval(), 1000u);
 }
@@ -114,7 +94,7 @@ TEST_F(SettingsTest, StoredValuesReachTheControls) {
     EXPECT_EQ(form.ListBoxWindows->Items(), (Items{"Media Player", "Viewer"}));
     EXPECT_EQ(form.cbWindows->Items(), (Items{"Media Player", "Viewer"}));
     EXPECT_EQ(form.tbFindWindows->Position(), 40);
-    EXPECT_EQ(host.dialogs, 0);
+    EXPECT_EQ(host.dialogs.size(), 0u);
 }
 
 TEST_F(SettingsTest, BooleansAreTrueForAnyNonZeroValue) {
@@ -162,7 +142,7 @@ TEST_F(SettingsTest, OneMissingOrMistypedValueResetsEveryDefaultedSetting) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QuietHost h;
+        FakeHost h;
         TQuillarForm f(h);
         MemoryRegistry r;
         StoreAll(r);
@@ -217,7 +197,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreLimitedByTheControls) {
     EXPECT_EQ(form.TempThreshold, 300);
     EXPECT_EQ(form.EditTemp->Text(), "300");
     EXPECT_EQ(form.UpDown2->Position(), 255);
-    EXPECT_EQ(host.dialogs, 0);  // item 2 without a C2 port: no message while loading
+    EXPECT_EQ(host.dialogs.size(), 0u);  // item 2 without a C2 port: no message while loading
 
     // "IdleInterval" 500 comes back as 100 at the next save.
     SaveSettings(form, reg);
@@ -265,7 +245,7 @@ TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged) {
     form.tbFindWindows->SetPosition(77);
     SaveSettings(form, reg);
 
-    QuietHost h2;
+    FakeHost h2;
     TQuillarForm again(h2);
     LoadSettings(again, reg);
     EXPECT_TRUE(again.cbHideTaskbar->Checked());

@@ -7,6 +7,7 @@
 #include "app/form.h"
 #include "app/registry.h"
 #include "app/settings.h"
+#include "unit/core/fakes.h"
 
 namespace {
 
@@ -47,23 +48,6 @@ private:
     std::string base_;
 };
 
-class QuietHost : public FormHost {
-public:
-    void ErrorBox(const std::string&) override {}
-    void ErrorBoxWithCaption(const std::string&, const std::string&) override {}
-    int MessageDialog(const std::string&, DialogKind, unsigned, int defaultResult, int) override { return defaultResult; }
-    void ProcessMessages() override {}
-    void Sleep(unsigned) override {}
-    void ShowSplash() override {}
-    bool OptionsVisible() override { return false; }
-    void ShowOptionsModal() override {}
-    void CloseOptions() override {}
-    void Terminate() override {}
-    uintptr_t FindTaskbarWindow() override { return 0; }
-    bool IsWindowsNT() override { return true; }
-    bool ShellExecute(const std::string&) override { return true; }
-    std::string ProgramFolder() override { return "C:\\"; }
-};
 
 class RegistryAdapter : public ::testing::Test {
 protected:
@@ -123,7 +107,7 @@ TEST_F(RegistryAdapter, ValuesKeepTheirTypesBothWays) {
 
 TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
     PrivateRegistry reg(base);
-    QuietHost h1;
+    FakeHost h1;
     TQuillarForm first(h1);
     LoadSettings(first, reg);  // first run: defaults
     EXPECT_TRUE(first.SettingsChanged);
@@ -141,7 +125,7 @@ TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
     for (const char* name : integers) EXPECT_EQ(ValueType(reg.SettingsPath(), name), static_cast<DWORD>(REG_DWORD)) << name;
     EXPECT_EQ(ValueType(reg.SettingsPath(), "WindowList"), static_cast<DWORD>(REG_SZ));
 
-    QuietHost h2;
+    FakeHost h2;
     TQuillarForm second(h2);
     LoadSettings(second, reg);
     EXPECT_TRUE(second.cbSplash->Checked());
@@ -159,7 +143,7 @@ TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
 
 TEST_F(RegistryAdapter, StoredWindowListsAndTheRunEntry) {
     PrivateRegistry reg(base);
-    QuietHost h0;
+    FakeHost h0;
     TQuillarForm seed(h0);
     LoadSettings(seed, reg);
     SaveSettings(seed, reg);  // every value present
@@ -168,7 +152,7 @@ TEST_F(RegistryAdapter, StoredWindowListsAndTheRunEntry) {
     SetRaw(reg.SettingsPath(), "WindowList", REG_SZ, quoted, sizeof quoted);
     const char run[] = "C:\\Quillar\\Quillar.exe";
     SetRaw(reg.RunPath(), "Quillar", REG_SZ, run, sizeof run);
-    QuietHost h1;
+    FakeHost h1;
     TQuillarForm a(h1);
     LoadSettings(a, reg);
     EXPECT_EQ(a.ListBoxWindows->Items(), (std::vector<std::string>{"Media Player", "Viewer"}));
@@ -178,7 +162,7 @@ TEST_F(RegistryAdapter, StoredWindowListsAndTheRunEntry) {
 
     const char bare[] = "Media Player";
     SetRaw(reg.SettingsPath(), "WindowList", REG_SZ, bare, sizeof bare);
-    QuietHost h2;
+    FakeHost h2;
     TQuillarForm b(h2);
     LoadSettings(b, reg);
     EXPECT_EQ(b.ListBoxWindows->Items(), (std::vector<std::string>{"Media", "Player"}));
@@ -186,7 +170,7 @@ TEST_F(RegistryAdapter, StoredWindowListsAndTheRunEntry) {
     // A value of the wrong type: defaults, and the next save writes them back typed.
     const char text[] = "25";
     SetRaw(reg.SettingsPath(), "IdleInterval", REG_SZ, text, sizeof text);
-    QuietHost h3;
+    FakeHost h3;
     TQuillarForm c(h3);
     LoadSettings(c, reg);
     EXPECT_TRUE(c.SettingsChanged);
