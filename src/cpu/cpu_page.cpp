@@ -71,8 +71,8 @@ const PictureRow kPictures[] = {
     {kVendorIntel, 6, 9, 13, nullptr, "INTEL_PENTIUM_M"},
     {kVendorIntel, 6, 14, 14, nullptr, "INTEL_CORE"},
     {kVendorIntel, 6, 15, 15, nullptr, "INTEL_CORE2"},
-    // The library has a Pentium 4 picture; every family-15 Intel part is of that line.
-    {kVendorIntel, 15, 0, 15, nullptr, "INTEL_P4"},
+    // Intel family 15 keeps the vendor name "Intel", as every unlisted combination does,
+    // although the library also holds a picture INTEL_P4.
 };
 
 // ---- the report ----

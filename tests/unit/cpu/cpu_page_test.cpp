@@ -317,7 +317,7 @@ TEST(PictureName, ClassesOfTheTable) {
     EXPECT_EQ(PictureName(Cpu(kVendorIntel, 6, 15)), "INTEL_CORE2");
     EXPECT_EQ(PictureName(Cpu(kVendorIntel, 6, 1)), "Intel") << "Pentium Pro has no picture of its own";
     EXPECT_EQ(PictureName(Cpu(kVendorIntel, 5, 9)), "INTEL_P5");
-    EXPECT_EQ(PictureName(Cpu(kVendorIntel, 15, 2)), "INTEL_P4");
+    EXPECT_EQ(PictureName(Cpu(kVendorIntel, 15, 2)), "Intel") << "family 15 keeps the vendor name";
     EXPECT_EQ(PictureName(Cpu(kVendorIntel, 4, 8)), "Intel");
     EXPECT_EQ(PictureName(Cpu(kVendorAMD, 5, 3)), "AMD");
     EXPECT_EQ(PictureName(Cpu(kVendorAMD, 5, 7)), "AMD_K6");
