@@ -1,4 +1,6 @@
 // The main timer: idle share per processor, tooltip, tray icon and statistics list.
+#include <stdexcept>
+
 #include "app/languages.h"
 #include "app/later.h"
 #include "app/form.h"
@@ -14,7 +16,8 @@ constexpr size_t kMaxIconText = 255;
 
 int MeasureIdlePercent(TIdle& thread) {
     uint64_t kernel = 0;
-    IdlePlatform().KernelTime(thread.handle, kernel);
+    // A time that cannot be read must not pass for zero: the difference would wrap.
+    if (!IdlePlatform().KernelTime(thread.handle, kernel)) throw std::runtime_error("thread times not readable");
     const uint32_t kernelMs = static_cast<uint32_t>(kernel / 10000);
     const uint32_t now = IdlePlatform().TickCount();
     // Differences as 32-bit unsigned values, so a wrap of the tick counter is harmless.

@@ -46,9 +46,11 @@ public:
     }
     void Discard(uintptr_t t) override { threads[t].discarded = true; }
     bool KernelTime(uintptr_t t, uint64_t& time) override {
+        if (unreadable) return false;
         time = threads[t].kernel100ns;
         return true;
     }
+    bool unreadable = false;  // thread times cannot be read
     uint32_t TickCount() override { return tick; }
 };
 

@@ -143,6 +143,16 @@ TEST_F(FormLogic, MissingThreadShowsDashAndIsLeftOutOfTheAverage) {
     EXPECT_EQ(form.lvTimes->Rows()[2].subItems[1], "-");
 }
 
+TEST_F(FormLogic, UnreadableThreadTimesCountAsZero) {
+    form.rgIdle->SetItemIndex(1);
+    StartThreads(1);
+    Run(1000, {900});
+    platform.unreadable = true;
+    form.TimerTimer();
+    EXPECT_EQ(tray.tip, "Quillar Vantor\rCPU 1: 0%");
+    EXPECT_EQ(tray.texts.back(), "00@-1");
+}
+
 TEST_F(FormLogic, NoTickDisplayWhileThreadsAreSuspended) {
     form.rgIdle->SetItemIndex(1);
     StartThreads(2);
