@@ -25,11 +25,11 @@ start_display() {
 
 start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
+    wineboot -i >/dev/null 2>&1 || true
   fi
-  wineserver -p >/dev/null 2>&1
+  wineserver -p >/dev/null 2>&1 || true
   # No 2 s stall when a captioned window is hidden without a window manager.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
 }
 
 stop_wine() {
