@@ -92,7 +92,7 @@ void TQuillarForm::BuildControls() {
     LabelMem = Add<Label>("LabelMem", 0, tsCPU, Bounds{404, 78, 112, 16});
 
     // StartUp
-    gbStartupOptions = Add<GroupBox>("gbStartupOptions", 30, tsStartup, Bounds{8, 4, 264, 160}, "Startup Options");
+    gbStartupOptions = Add<GroupBox>("gbStartupOptions", 30, tsStartup, Bounds{8, 4, 272, 160}, "Startup Options");
     btAutoStart = Add<Button>("btAutoStart", 90, tsStartup, Bounds{20, 22, 160, 25}, "Enable &Autostart");
     cbAutoStart = Add<CheckBox>("cbAutoStart", 31, tsStartup, Bounds{20, 26, 236, 17}, "Run on &Windows startup",
                                 "If checked Quillar will automatically be started together with Windows.");
@@ -101,19 +101,19 @@ void TQuillarForm::BuildControls() {
                              "Enable/ disable the splash screen at startup.");
     cbOptimize = Add<CheckBox>("cbOptimize", -1, tsStartup, Bounds{20, 80, 240, 17}, "Optimize C&PU / Chipset",
                                "Enables CPU optimization when Quillar starts- always turn on.");
-    cbHideTaskbar = Add<CheckBox>("cbHideTaskbar", 36, tsStartup, Bounds{16, 104, 254, 17},
+    cbHideTaskbar = Add<CheckBox>("cbHideTaskbar", 36, tsStartup, Bounds{20, 104, 256, 17},
                                   "Hide Taskbar &Icon (restart to show again)");
     cbMBM = Add<CheckBox>("cbMBM", 38, tsStartup, Bounds{20, 128, 240, 17}, "Chec&k for temp monitoring software");
     rgCoolingMode = Add<RadioGroup>(
-        "rgCoolingMode", 39, tsStartup, Bounds{280, 4, 250, 92}, "Athlon Cooling Mode Options",
+        "rgCoolingMode", 39, tsStartup, Bounds{288, 4, 242, 92}, "Athlon Cooling Mode Options",
         std::vector<std::string>{"OS controlled (use Windows)", "S1 state (standard cooling)",
                                  "C2 state (advanced cooling)"},
         "Choose OS-Controlled or S1/C2 ACPI modes (if availble)");
     rgCoolingMode->SetItemIndex(1);
-    gbFixAudio = Add<GroupBox>("gbFixAudio", 49, tsStartup, Bounds{280, 102, 250, 112}, "Athlon Chipset Optimizations");
-    cbFixAudio = Add<CheckBox>("cbFixAudio", 48, tsStartup, Bounds{292, 122, 200, 17}, "Fix Audio");
+    gbFixAudio = Add<GroupBox>("gbFixAudio", 49, tsStartup, Bounds{288, 102, 242, 112}, "Athlon Chipset Optimizations");
+    cbFixAudio = Add<CheckBox>("cbFixAudio", 48, tsStartup, Bounds{300, 122, 200, 17}, "Fix Audio");
     lbFixAudioHint = Add<Label>(
-        "lbFixAudioHint", 0, tsStartup, Bounds{292, 146, 228, 56},
+        "lbFixAudioHint", 0, tsStartup, Bounds{300, 146, 222, 56},
         "This  setting can on some systems fix the audio issues experienced with VIA chipsets- use with caution!");
     lbFixAudioHint->wordWrap = true;
 

@@ -271,7 +271,7 @@ void WindowsForm::CreateControlWindow(Control& c) {
     }
     case ControlKind::UpDown: {
         auto& ud = static_cast<UpDown&>(c);
-        h = CreateWindowExA(0, UPDOWN_CLASSA, "", style | UDS_ARROWKEYS | UDS_ALIGNRIGHT, b.left, b.top, b.width,
+        h = CreateWindowExA(0, UPDOWN_CLASSA, "", style | UDS_ARROWKEYS, b.left, b.top, b.width,
                             b.height, parent, hid, instance_, nullptr);
         if (ud.associate) SendMessageA(h, UDM_SETBUDDY, reinterpret_cast<WPARAM>(windows_.at(ud.associate)), 0);
         break;
