@@ -128,5 +128,8 @@ bool IdleThreadsRunning() { return IdleThreads[0] != nullptr && !IdleThreads[0]-
 bool EnterC2() { return DriverRequest(drv::kReadPort, C2PortAddress.load(std::memory_order_relaxed), 0, 0); }
 
 void ResetIdleThreadsForTest() {
-    for (TIdle*& t : IdleThreads) t = nullptr;
+    for (TIdle*& t : IdleThreads) {
+        delete t;
+        t = nullptr;
+    }
 }

@@ -75,7 +75,8 @@ void SuspendIdleThreads(bool suspend);
 void SetIdlePriority(int level);
 bool IdleThreadsRunning();
 bool EnterC2();
-// Forgets every slot (tests only: threads are never re-created while the program runs).
+// Empties every slot (tests only, with threads that have ended or never ran: threads are
+// never re-created while the program runs).
 void ResetIdleThreadsForTest();
 
 // The Windows threads (defined in the Windows build only).
