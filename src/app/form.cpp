@@ -1,13 +1,13 @@
+#include "app/form.h"
+
 #include "app/languages.h"
 #include "app/later.h"
 #include "app/settings.h"
-#include "cpu/cpu_page.h"
-#include "ui/dsa.h"
-#include "app/form.h"
-
 #include "app/switches.h"
+#include "cpu/cpu_page.h"
 #include "hw/log.h"
 #include "idle/idle_threads.h"
+#include "ui/dsa.h"
 
 const char* const kTitlePrefix = "Quillar Vantor";
 const char* const kCompiledStamp = "2008.01.07 14:05:55";

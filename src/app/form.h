@@ -46,7 +46,7 @@ public:
     virtual uintptr_t FindTaskbarWindow() = 0;
     virtual bool IsWindowsNT() = 0;
     // Opens a file with the shell; false when that failed.
-    virtual bool ShellExecute(const std::string& path) = 0;
+    virtual bool OpenWithShell(const std::string& path) = 0;
     virtual std::string ProgramFolder() = 0;  // with a trailing backslash
 };
 

@@ -1,7 +1,7 @@
 // Cooling on and off, its modes and the option dependencies.
+#include "app/form.h"
 #include "app/languages.h"
 #include "app/later.h"
-#include "app/form.h"
 #include "hw/log.h"
 #include "idle/idle_threads.h"
 

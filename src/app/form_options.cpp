@@ -1,10 +1,10 @@
 // The options window's own handlers.
 #include <cstdlib>
 
+#include "app/form.h"
 #include "app/languages.h"
 #include "app/later.h"
 #include "app/settings.h"
-#include "app/form.h"
 #include "idle/idle_threads.h"
 
 namespace {
@@ -45,7 +45,7 @@ void TQuillarForm::ButtonHelpClick() { ShellExec("doc\\index.html", true); }
 
 void TQuillarForm::ShellExec(const std::string& file, bool relative) {
     const std::string path = relative ? host.ProgramFolder() + file : file;
-    if (!host.ShellExecute(path))
+    if (!host.OpenWithShell(path))
         host.ErrorBoxWithCaption(TranslateText("Error", 5040),
                                  path + TranslateText(" could not be executed. Perhaps the file does not exist?", 5050));
 }

@@ -1,9 +1,9 @@
 // The main timer: idle share per processor, tooltip, tray icon and statistics list.
 #include <stdexcept>
 
+#include "app/form.h"
 #include "app/languages.h"
 #include "app/later.h"
-#include "app/form.h"
 #include "hw/log.h"
 #include "idle/idle_threads.h"
 

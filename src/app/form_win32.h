@@ -41,7 +41,7 @@ public:
     void Terminate() override;
     uintptr_t FindTaskbarWindow() override;
     bool IsWindowsNT() override;
-    bool ShellExecute(const std::string& path) override;
+    bool OpenWithShell(const std::string& path) override;
     std::string ProgramFolder() override;
 
     // Installs the tray icon (its view lives with the window).
@@ -80,6 +80,3 @@ private:
     bool terminating_ = false;
     int nextId_ = 1000;
 };
-
-// The single instance of the program's main window view.
-WindowsForm* MainForm();

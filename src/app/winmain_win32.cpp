@@ -1,15 +1,15 @@
 // Program entry: module start-up, platform refusal, single instance and the message loop.
 #include <windows.h>
 
+#include "app/form_win32.h"
 #include "app/languages.h"
 #include "app/later.h"
 #include "app/resource_tray.h"
-#include "ui/tray_view_win32.h"
-#include "app/form_win32.h"
 #include "app/switches.h"
 #include "hw/backend.h"
 #include "hw/driver.h"
 #include "idle/idle_threads.h"
+#include "ui/tray_view_win32.h"
 
 namespace {
 

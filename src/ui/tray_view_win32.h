@@ -6,8 +6,6 @@
 #include <memory>
 #include <string>
 
-// After <windows.h>, like every Windows file, so that its ShellExecute macro renames the
-// host's method the same way here as in the main window's view.
 #include "app/form.h"
 #include "ui/imagelist_win32.h"
 #include "ui/trayicon2_win32.h"

@@ -84,7 +84,7 @@ public:
     void Terminate() override { terminated = true; }
     uintptr_t FindTaskbarWindow() override { return 0x1234; }
     bool IsWindowsNT() override { return true; }
-    bool ShellExecute(const std::string& path) override {
+    bool OpenWithShell(const std::string& path) override {
         executed.push_back(path);
         return shellSucceeds;
     }
