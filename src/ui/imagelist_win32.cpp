@@ -30,21 +30,27 @@ bool IsTransparent(uint32_t bgrx) {
     return (bgrx & 0xFFFFFF) == 0xFFFFFF;
 }
 
+// A square top-down device-independent bitmap of `bitCount` bits per pixel; `bits` gets
+// its pixels.
+HBITMAP TopDownBitmap(int size, WORD bitCount, void** bits) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = size;
+    bi.bmiHeader.biHeight = -size;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = bitCount;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 // One 16 x 16 piece of a pixel buffer as the colour bitmap and mask an image list takes:
 // mask bit 1 = transparent, and transparent colour pixels black so that drawing through
 // the mask leaves the background untouched.
 bool MakePiece(const std::vector<uint32_t>& pixels, int width, int height, int left, HBITMAP& image,
                HBITMAP& mask) {
     const int n = ImageList::kSize;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = n;
-    bi.bmiHeader.biHeight = -n;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    image = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    image = TopDownBitmap(n, 32, &bits);
     if (!image) return false;
     auto* out = static_cast<uint32_t*>(bits);
     uint8_t maskBits[ImageList::kSize * 2] = {};  // rows of 16 bits, word aligned
@@ -130,15 +136,8 @@ HICON ImageList::GetIcon(int index) const {
 }
 
 HBITMAP WhiteBitmap(int size) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = size;
-    bi.bmiHeader.biHeight = -size;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = TopDownBitmap(size, 24, &bits);
     if (!bitmap) return nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
