@@ -14,12 +14,20 @@ LOG=$DRIVE_C/quillar.log
 
 start_display() {
   if [ -z "${DISPLAY:-}" ]; then
-    export DISPLAY=:97
-    if ! xdpyinfo -display :97 >/dev/null 2>&1; then
-      Xvfb :97 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      E2E_XVFB=$!
-      for _ in $(seq 50); do xdpyinfo -display :97 >/dev/null 2>&1 && break; sleep 0.1; done
+    # Xvfb chooses a free display number itself, so parallel runs never share one.
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    E2E_XVFB=$!
+    local n=""
+    read -r -t 20 n <"$fifo" || true
+    rm -f "$fifo"
+    if [ -z "$n" ]; then
+      echo "Xvfb could not start a display" >&2
+      return 1
     fi
+    export DISPLAY=:$n
   fi
 }
 
