@@ -4,10 +4,8 @@
 #include "app/later.h"
 #include "app/settings.h"
 #include "app/switches.h"
-#include "cpu/cpu_page.h"
-#include "hw/log.h"
-#include "idle/idle_threads.h"
-#include "ui/dsa.h"
+#include "app/cpu_page.h"
+#include "common/log.h"
 
 const char* const kTitlePrefix = "Quillar Vantor";
 const char* const kCompiledStamp = "2008.01.07 14:05:55";
@@ -21,7 +19,12 @@ T* TQuillarForm::Add(A&&... args) {
     return raw;
 }
 
-TQuillarForm::TQuillarForm(FormHost& host) : host(host) {
+TQuillarForm::TQuillarForm(FormHost& host, const FormServices& services)
+    : host(host),
+      registry(services.registry),
+      cpu(services.processors),
+      idle(services.threads, chipset.ChipsetOptimized, chipset.C2PortAddress),
+      dialogs(services.registry, services.dialogs) {
     BuildControls();
     WireHandlers();
 }
@@ -211,15 +214,15 @@ void TQuillarForm::WireHandlers() {
 
 // Main-window creation: brings every subsystem up in a fixed order.
 void TQuillarForm::FormCreate() {
-    ScanPCIBus();                                             // 1
+    chipset.ScanPCIBus();                                     // 1
     if (HasSwitch("DELAY")) host.Sleep(10000);                // 2 ReadStartSwitches
     SetLogging(HasSwitch("DEBUG"));
-    SetDSAStoragePath("Software\\Quillar\\Dialogs");          // 3
+    dialogs.SetDSAStoragePath("Software\\Quillar\\Dialogs");  // 3
     LogText("");                                              // 4
     LogText("--> Start");
     if (host.IsWindowsNT()) {                                 // 5
         LogText("WinNT");
-        LogFormat("No CPUs %d", {ProcessorCount});
+        LogFormat("No CPUs %d", {idle.ProcessorCount});
     }
     if (HasSwitch("HIBEROFF")) LogText("Returning from HIBERNATE.DLL");  // 6
     if (OpenLanguageFile()) TranslateForm(*this);             // 7
@@ -239,11 +242,11 @@ void TQuillarForm::FormCreate() {
     SetupMonitorTab(*this);                                   // 14
     FillCpuPage(*this);                                       // 15
     FillClockPage(*this);
-    IdentifyChipset();                                        // 16
+    chipset.IdentifyChipset();                                // 16
     if (tray) tray->SetActive(!cbHideTaskbar->Checked());     // 17
-    CreateIdleThreads([this](const std::string& text) { host.ErrorBox(text); });  // 18
+    idle.CreateIdleThreads([this](const std::string& text) { host.ErrorBox(text); });  // 18
     MainTimer->SetEnabled(true);                              // 19
-    if (ChipsetKnown && !cbOptimize->Checked())             // 20
+    if (chipset.ChipsetKnown() && !cbOptimize->Checked())     // 20
         host.MessageDialog(
             Format(TranslateText("%1s has detected that your computer is equipped with an AMD Athlon or Duron CPU.\r\n\r\n"
                                  "To make sure Quillar can achieve the best cooling results you need to enable the "
@@ -257,11 +260,11 @@ void TQuillarForm::FormCreate() {
     SensorCountdown = 0;                                      // 23
     CloseLanguageFile();                                      // 24
     SetButtonShield(*this, true);                             // 25
-    for (int n = 1; n <= ProcessorCount; ++n)                 // 26
+    for (int n = 1; n <= idle.ProcessorCount; ++n)            // 26
         lvTimes->AddColumn({"CPU " + std::to_string(n), 58, true});
     for (size_t row = 0; row < lvTimes->Rows().size(); ++row)
-        if (lvTimes->Rows()[row].subItems.size() < static_cast<size_t>(ProcessorCount))
-            lvTimes->SetSubItemCount(row, static_cast<size_t>(ProcessorCount));
+        if (lvTimes->Rows()[row].subItems.size() < static_cast<size_t>(idle.ProcessorCount))
+            lvTimes->SetSubItemCount(row, static_cast<size_t>(idle.ProcessorCount));
     UpdateClick();                                            // 27
     SetCooling(true);                                         // 28
     UpdateWindowWatchTimer(*this);                            // 29
@@ -273,7 +276,7 @@ void TQuillarForm::FormDestroy() {
     LogText("Shutdown");
     if (CoolingEnabled) SetCooling(false);
     MainTimer->SetEnabled(false);
-    DestroyIdleThreads();
+    idle.DestroyIdleThreads();
     LogText("--> Stop\r\n");
 }
 
@@ -314,7 +317,7 @@ void TQuillarForm::SettingsChangedClick() { SettingsChanged = true; }
 void TQuillarForm::TrayDblClick() {
     SetCooling(!CoolingEnabled);
     if (!tray) return;
-    if (IdleThreadsRunning())
+    if (idle.IdleThreadsRunning())
         tray->SetToolTip(tray->ToolTip());
     else
         tray->SetToolTip(TitleText());

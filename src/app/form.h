@@ -8,7 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/later.h"
+#include "common/registry.h"
+#include "cpu/processor.h"
+#include "idle/idle_threads.h"
 #include "ui/controls.h"
+#include "ui/dsa.h"
+#include "ui/tray_view.h"
 
 // Private messages another instance posts to the main window.
 enum PrivateMessage : unsigned {
@@ -48,35 +54,36 @@ public:
     // Opens a file with the shell; false when that failed.
     virtual bool OpenWithShell(const std::string& path) = 0;
     virtual std::string ProgramFolder() = 0;  // with a trailing backslash
+    // Loads the first of `names` that the picture library at `libraryPath` holds, as a bitmap
+    // handle for imCPU; 0 when the library or every name is missing.
+    virtual uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) = 0;
 };
 
-// The tray icon as the controller sees it.
-class TrayIconView {
-public:
-    virtual ~TrayIconView() = default;
-    virtual bool Active() const = 0;
-    virtual void SetActive(bool active) = 0;
-    virtual const std::string& ToolTip() const = 0;
-    virtual void SetToolTip(const std::string& tip) = 0;
-    // Shows picture `index` of the tray pictures.
-    virtual void SetTrayIcon(int index) = 0;
-    // Draws `text` into the drawing slot (on white when index < 0, over picture `index`
-    // otherwise) and returns the slot's index.
-    virtual int RenderTextIcon(const std::string& text, int index) = 0;
-    virtual int ImageCount() const = 0;
+// The services one run of the program works with: the system's in the program, fakes in tests.
+struct FormServices {
+    ProcessorPlatform& processors;
+    IdleThreadPlatform& threads;
+    Registry& registry;
+    DSAPlatform& dialogs;
 };
 
-class TIdle;
 // Idle share (0..99) of one idle thread since its last sample; updates the sample.
 int MeasureIdlePercent(TIdle& thread);
 
 class TQuillarForm {
 public:
-    explicit TQuillarForm(FormHost& host);
+    TQuillarForm(FormHost& host, const FormServices& services);
     ~TQuillarForm();
 
     FormHost& host;
     TrayIconView* tray = nullptr;  // set by the view before FormCreate
+
+    // ---- the run's subsystems, handed down to whatever needs them ----
+    Registry& registry;
+    TCpu cpu;
+    ChipsetSupport chipset;
+    TIdleThreads idle;
+    TDSADialogs dialogs;
 
     // ---- fields ----
     bool CoolingEnabled = false;

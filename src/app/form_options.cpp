@@ -3,9 +3,7 @@
 
 #include "app/form.h"
 #include "app/languages.h"
-#include "app/later.h"
 #include "app/settings.h"
-#include "idle/idle_threads.h"
 
 namespace {
 // A whole number in decimal, as the action temperature must be.
@@ -29,7 +27,7 @@ void TQuillarForm::ButtonOKClick() {
         if (osMode && MainTimer->Enabled()) MainTimer->SetEnabled(false);
         if (!osMode && !MainTimer->Enabled()) MainTimer->SetEnabled(true);
         lvTimes->SetVisible(MainTimer->Enabled());
-        C2Idling = C2PortAvailable && rgCoolingMode->ItemIndex() == 2;
+        idle.C2Idling = chipset.C2PortAvailable && rgCoolingMode->ItemIndex() == 2;
         if (CoolingEnabled) {
             SetCooling(false);
             SetCooling(true);

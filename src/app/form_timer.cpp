@@ -4,8 +4,7 @@
 #include "app/form.h"
 #include "app/languages.h"
 #include "app/later.h"
-#include "hw/log.h"
-#include "idle/idle_threads.h"
+#include "common/log.h"
 
 namespace {
 constexpr int kRowTotalTime = 0;
@@ -17,9 +16,10 @@ constexpr size_t kMaxIconText = 255;
 int MeasureIdlePercent(TIdle& thread) {
     uint64_t kernel = 0;
     // A time that cannot be read must not pass for zero: the difference would wrap.
-    if (!IdlePlatform().KernelTime(thread.handle, kernel)) throw std::runtime_error("thread times not readable");
+    IdleThreadPlatform& platform = thread.owner.platform;
+    if (!platform.KernelTime(thread.handle, kernel)) throw std::runtime_error("thread times not readable");
     const uint32_t kernelMs = static_cast<uint32_t>(kernel / 10000);
-    const uint32_t now = IdlePlatform().TickCount();
+    const uint32_t now = platform.TickCount();
     // Differences as 32-bit unsigned values, so a wrap of the tick counter is harmless.
     const uint32_t busy = kernelMs - thread.LastKernelMs;
     const uint32_t interval = now - thread.LastSampleTick;
@@ -52,18 +52,18 @@ void TQuillarForm::TimerTimer() {
         host.ProcessMessages();
         // The tooltip is the tick's only allocation: its lines are appended in place.
         std::string tip;
-        tip.reserve(TitleText().size() + 16 + 16 * static_cast<size_t>(ProcessorCount));
+        tip.reserve(TitleText().size() + 16 + 16 * static_cast<size_t>(idle.ProcessorCount));
         tip = TitleText();
         if (TempSourceActive()) {
             WatchTemperature(*this);
             FormatAppend(tip, "\rTemp: %d\xB0", {CurrentTemp});
         }
-        if (IdleThreadsRunning()) {
+        if (idle.IdleThreadsRunning()) {
             int sum = 0;
             int measured = 0;
             const bool listVisible = host.OptionsVisible();
-            for (int cpu = 0; cpu < ProcessorCount; ++cpu) {
-                TIdle* t = IdleThreads[cpu];
+            for (int cpu = 0; cpu < idle.ProcessorCount; ++cpu) {
+                TIdle* t = idle.IdleThreads[cpu];
                 if (!t) {
                     // No thread for this processor: nothing to measure, left out of the average.
                     FormatAppend(tip, "\rCPU %d: -", {cpu + 1});
@@ -76,7 +76,7 @@ void TQuillarForm::TimerTimer() {
                 int64_t total = 0;
                 try {
                     current = MeasureIdlePercent(*t);
-                    const uint32_t span = t->LastSampleTick - IdleStartTick.load();
+                    const uint32_t span = t->LastSampleTick - idle.IdleStartTick.load();
                     total = span ? RoundHalfEven(static_cast<double>(t->LastKernelMs) * 100.0 / span) : 0;
                 } catch (const std::exception&) {
                     current = 0;
@@ -99,7 +99,7 @@ void TQuillarForm::TimerTimer() {
                 DrawTrayIcon(ZeroPad(average, 2), -1);
                 break;
             case 2: {
-                int level = IdleThreads[0] ? IdleThreads[0]->PriorityLevel() : 0;
+                int level = idle.IdleThreads[0] ? idle.IdleThreads[0]->PriorityLevel() : 0;
                 DrawTrayIcon(level != 0 ? std::to_string(level) : std::string(), average / 14);
                 break;
             }
@@ -120,8 +120,8 @@ void TQuillarForm::TrackBarIdleChange() {
 }
 
 void TQuillarForm::rgIdleClick() {
-    if (rgIdle->ItemIndex() == 0 && IdleThreads[0])
-        DrawTrayIcon("", IdleThreads[0]->Suspended ? 8 : 9);
+    if (rgIdle->ItemIndex() == 0 && idle.IdleThreads[0])
+        DrawTrayIcon("", idle.IdleThreads[0]->Suspended ? 8 : 9);
     if (MainTimer->Enabled()) TimerTimer();
     SettingsChanged = true;
 }

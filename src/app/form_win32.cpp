@@ -21,7 +21,17 @@ std::string WindowText(HWND h) {
 
 }  // namespace
 
-WindowsForm::WindowsForm() : form_(std::make_unique<TQuillarForm>(*this)) {}
+namespace {
+
+// The system's services for the program's one run.
+FormServices SystemServices() {
+    return FormServices{SystemProcessorPlatform(), WindowsIdleThreadPlatform(), ProcessRegistry(),
+                        ProcessDSAPlatform()};
+}
+
+}  // namespace
+
+WindowsForm::WindowsForm() : form_(std::make_unique<TQuillarForm>(*this, SystemServices())) {}
 
 WindowsForm::~WindowsForm() {
     for (auto& [name, font] : fonts_) DeleteObject(font);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/form.h"
+#include "ui/tray_view_win32.h"
 
 class WindowsForm : public FormHost {
 public:
@@ -43,6 +44,7 @@ public:
     bool IsWindowsNT() override;
     bool OpenWithShell(const std::string& path) override;
     std::string ProgramFolder() override;
+    uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) override;
 
     // Installs the tray icon (its view lives with the window).
     void SetTray(std::unique_ptr<TrayIconView> tray);
@@ -80,3 +82,12 @@ private:
     bool terminating_ = false;
     int nextId_ = 1000;
 };
+
+// The program's tray: the pictures of the resource `bitmapId`, a double click running
+// TrayDblClick, and the main window's tray menu (built afresh, with its check mark, each
+// time it opens) brought up over the application window.
+std::unique_ptr<ProgramTrayView> MakeProgramTray(HINSTANCE module, UINT bitmapId, WindowsForm& form);
+
+// Loads the first of `names` that the picture library at `libraryPath` (a full path) holds,
+// as a bitmap; 0 when the library or every name is missing (cpu_picture_win32.cpp).
+uintptr_t LoadPictureFromLibrary(const std::string& libraryPath, const std::vector<std::string>& names);

@@ -2,18 +2,6 @@
 
 #include "hw/driver.h"
 
-bool ChipsetKnown = false;
-uint32_t NorthbridgeVendor = 0;
-bool C2PortAvailable = false;
-bool AudioFixed = false;
-
-void ScanPCIBus() {}
-void IdentifyChipset() {}
-void OptimizeChipset() {}
-void UnoptimizeChipset() {}
-void FixAudioVIA() {}
-void UnfixAudioVIA() {}
-
 void PreparePCIAccess() {
     // The configuration ports are opened to the process once, before the main window exists.
     DriverRequest(drv::kGrantPorts, 0xCF8, 0xCFF, 0);

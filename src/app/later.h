@@ -2,23 +2,32 @@
 // temperature watch, the window watch and autostart. Each is a plain, named step here
 // until its own module replaces it.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 class TQuillarForm;
 
-// Chipset identification state.
-extern bool ChipsetKnown;
-extern uint32_t NorthbridgeVendor;
-extern bool C2PortAvailable;
-extern bool AudioFixed;
+// Chipset identification state and operations.
+struct ChipsetSupport {
+    bool known = false;
+    uint32_t northbridgeVendor = 0;
+    bool ChipsetKnown() const { return known; }
+    uint32_t NorthbridgeVendor() const { return northbridgeVendor; }
+    bool C2PortAvailable = false;
+    bool AudioFixed = false;
+    // Read by the idle threads on every pass.
+    std::atomic<bool> ChipsetOptimized{false};
+    std::atomic<uint32_t> C2PortAddress{0};
 
-void ScanPCIBus();
-void IdentifyChipset();
-void OptimizeChipset();
-void UnoptimizeChipset();
-void FixAudioVIA();
-void UnfixAudioVIA();
-void PreparePCIAccess();     // module start: ports 0xCF8-0xCFF from the driver, empty device list
+    void ScanPCIBus() {}
+    bool IdentifyChipset() { return false; }
+    void OptimizeChipset() {}
+    void UnoptimizeChipset() {}
+    void FixAudioVIA() {}
+    void UnfixAudioVIA() {}
+};
+
+void PreparePCIAccess();     // module start: ports 0xCF8-0xCFF from the driver
 void PrepareTempSources();   // module start: first detection of the temperature sources
 
 void SetupMonitorTab(TQuillarForm& form);

@@ -8,8 +8,6 @@
 #include "app/switches.h"
 #include "hw/backend.h"
 #include "hw/driver.h"
-#include "idle/idle_threads.h"
-#include "ui/tray_view_win32.h"
 
 namespace {
 
@@ -60,8 +58,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
     }
     PreparePCIAccess();
-    SetIdleThreadPlatform(&WindowsIdleThreadPlatform());
-    CountProcessors();
     PrepareTempSources();
 
     // Program entry.
@@ -84,6 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     {
         WindowsForm form;
+        form.Form().idle.CountProcessors();
         form.SetTray(MakeProgramTray(instance, IDB_TRAYICONS, form));
         if (form.Create(instance)) form.Run();
         form.Destroy();

@@ -6,7 +6,7 @@
 
 #include "common/format.h"
 #include "hw/driver.h"
-#include "hw/log.h"
+#include "common/log.h"
 #include "common/ini.h"
 
 namespace sim {

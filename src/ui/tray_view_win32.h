@@ -6,11 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "app/form.h"
 #include "ui/imagelist_win32.h"
+#include "ui/tray_view.h"
 #include "ui/trayicon2_win32.h"
-
-class WindowsForm;
 
 class TrayView : public TrayIconView {
 public:
@@ -50,7 +48,3 @@ public:
     ImageList& Images() { return images; }
 };
 
-// The program's tray: the pictures of the resource `bitmapId`, a double click running
-// TrayDblClick, and the main window's tray menu (built afresh, with its check mark, each
-// time it opens) brought up over the application window.
-std::unique_ptr<ProgramTrayView> MakeProgramTray(HINSTANCE module, UINT bitmapId, WindowsForm& form);

@@ -180,7 +180,8 @@ TEST_F(LanguagesTest, TranslateFormByTag) {
         "803=&Beenden\n"
         "42=Aktualisierungs&intervall\n";
     FakeHost host;
-    TQuillarForm form(host);
+    TestServices formServices;
+    TQuillarForm form{host, formServices.Services()};
     int idleClicks = 0;
     form.rgIdle->SetItemIndex(2);
     form.rgIdle->OnClick = [&] { ++idleClicks; };
@@ -280,8 +281,11 @@ const TabSheet* PageOf(const Control* c) {
 TEST_F(LanguagesTest, ShippedFileIsWindows1252WithCrLfAndBothGermanSections) {
     const std::string text = ReadFileText(kShippedFile);
     ASSERT_FALSE(text.empty()) << kShippedFile;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
+        }
+    }
     EXPECT_EQ(text.find("\xC3"), std::string::npos) << "UTF-8 sequences in the file";
     IniProfileReader ini(text);
     const int messages[] = {90, 91, 5040, 5050, 5054, 5061, 5062, 5063, 5064, 5068, 5069, 5070, 5071, 5072, 5082, 5083};
@@ -310,7 +314,8 @@ TEST_F(LanguagesTest, ShippedFileIsWindows1252WithCrLfAndBothGermanSections) {
 TEST_F(LanguagesTest, ShippedFileTranslatesEveryControlWithUniqueAcceleratorsPerPage) {
     fake.text = ReadFileText(kShippedFile);
     FakeHost h1, h2;
-    TQuillarForm english(h1), german(h2);
+    TestServices englishServices, germanServices;
+    TQuillarForm english(h1, englishServices.Services()), german(h2, germanServices.Services());
     ASSERT_TRUE(OpenLanguageFile());
     TranslateForm(german);
 
@@ -322,7 +327,9 @@ TEST_F(LanguagesTest, ShippedFileTranslatesEveryControlWithUniqueAcceleratorsPer
         // Every Tag has its key (also those without a caption: their hints depend on it).
         EXPECT_FALSE(ReadLanguageText(e.tag).empty()) << e.tag;
         // Every English hint has its translation.
-        if (!e.Hint().empty()) EXPECT_NE(g.Hint(), e.Hint());
+        if (!e.Hint().empty()) {
+            EXPECT_NE(g.Hint(), e.Hint());
+        }
         if (e.kind == ControlKind::RadioGroup) {
             const auto& eItems = static_cast<const RadioGroup&>(e).Items();
             const auto& gItems = static_cast<const RadioGroup&>(g).Items();

@@ -2,7 +2,7 @@
 
 #include "app/form.h"
 #include "app/languages.h"
-#include "app/registry.h"
+#include "common/registry.h"
 #include "app/settings.h"
 #include "unit/core/fakes.h"
 
@@ -54,7 +54,8 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override { LanguageFilePath.clear(); }
     FakeHost host;
-    TQuillarForm form{host};
+    TestServices formServices;
+    TQuillarForm form{host, formServices.Services()};
     MemoryRegistry reg;
 };
 
@@ -143,7 +144,8 @@ TEST_F(SettingsTest, OneMissingOrMistypedValueResetsEveryDefaultedSetting) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeHost h;
-        TQuillarForm f(h);
+        TestServices fServices;
+        TQuillarForm f{h, fServices.Services()};
         MemoryRegistry r;
         StoreAll(r);
         c.spoil(r);
@@ -246,7 +248,8 @@ TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged) {
     SaveSettings(form, reg);
 
     FakeHost h2;
-    TQuillarForm again(h2);
+    TestServices againServices;
+    TQuillarForm again{h2, againServices.Services()};
     LoadSettings(again, reg);
     EXPECT_TRUE(again.cbHideTaskbar->Checked());
     EXPECT_EQ(again.rgIdle->ItemIndex(), 1);

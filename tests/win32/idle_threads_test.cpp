@@ -14,60 +14,60 @@ protected:
     void SetUp() override {
         sim::SetCurrent(sim::Machine::FromProfile(sim::Machine::kDefaultProfile));
         OpenDriver();
-        ResetIdleThreadsForTest();
-        SetIdleThreadPlatform(&WindowsIdleThreadPlatform());
-        CountProcessors();
+        idle.CountProcessors();
     }
     void TearDown() override {
-        DestroyIdleThreads();
-        for (TIdle* t : IdleThreads)
+        idle.DestroyIdleThreads();
+        for (TIdle* t : idle.IdleThreads)
             if (t) WaitForSingleObject(reinterpret_cast<HANDLE>(t->handle), 5000);
-        ResetIdleThreadsForTest();
         CloseDriver();
     }
+    std::atomic<bool> chipsetOptimized{false};
+    std::atomic<uint32_t> c2PortAddress{0};
+    TIdleThreads idle{WindowsIdleThreadPlatform(), chipsetOptimized, c2PortAddress};
 };
 
 TEST_F(IdleThreadsOnWindows, ThreadsRunPinnedAtIdlePriorityAndAccrueKernelTime) {
     SYSTEM_INFO si;
     GetSystemInfo(&si);
-    EXPECT_EQ(ProcessorCount, static_cast<int>(si.dwNumberOfProcessors));
+    EXPECT_EQ(idle.ProcessorCount, static_cast<int>(si.dwNumberOfProcessors));
     std::vector<std::string> errors;
-    CreateIdleThreads([&](const std::string& e) { errors.push_back(e); });
+    idle.CreateIdleThreads([&](const std::string& e) { errors.push_back(e); });
     EXPECT_TRUE(errors.empty());
-    for (int cpu = 0; cpu < ProcessorCount; ++cpu) {
-        ASSERT_NE(IdleThreads[cpu], nullptr);
-        EXPECT_EQ(GetThreadPriority(reinterpret_cast<HANDLE>(IdleThreads[cpu]->handle)), THREAD_PRIORITY_IDLE);
+    for (int cpu = 0; cpu < idle.ProcessorCount; ++cpu) {
+        ASSERT_NE(idle.IdleThreads[cpu], nullptr);
+        EXPECT_EQ(GetThreadPriority(reinterpret_cast<HANDLE>(idle.IdleThreads[cpu]->handle)), THREAD_PRIORITY_IDLE);
     }
     Sleep(400);
     uint64_t kernel = 0;
-    ASSERT_TRUE(IdlePlatform().KernelTime(IdleThreads[0]->handle, kernel));
+    ASSERT_TRUE(idle.platform.KernelTime(idle.IdleThreads[0]->handle, kernel));
     printf("kernel time of the first idle thread after 400 ms: %llu ms\n", kernel / 10000);
     EXPECT_GT(kernel, 0u) << "the halting thread's time is kernel time";
     EXPECT_GT(sim::Current().RequestCount(drv::kHalt), 100u);
-    EXPECT_NE(IdleStartTick.load(), 0u);
+    EXPECT_NE(idle.IdleStartTick.load(), 0u);
 }
 
 TEST_F(IdleThreadsOnWindows, SuspendedThreadsStopHaltingAndDestroyEndsThem) {
-    CreateIdleThreads([](const std::string&) {});
+    idle.CreateIdleThreads([](const std::string&) {});
     Sleep(100);
-    SuspendIdleThreads(true);
+    idle.SuspendIdleThreads(true);
     Sleep(50);
     const uint64_t halts = sim::Current().RequestCount(drv::kHalt);
     Sleep(200);
     EXPECT_EQ(sim::Current().RequestCount(drv::kHalt), halts) << "no halts while suspended";
-    EXPECT_FALSE(IdleThreadsRunning());
-    DestroyIdleThreads();
-    for (int cpu = 0; cpu < ProcessorCount; ++cpu)
-        EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(IdleThreads[cpu]->handle), 5000), WAIT_OBJECT_0)
+    EXPECT_FALSE(idle.IdleThreadsRunning());
+    idle.DestroyIdleThreads();
+    for (int cpu = 0; cpu < idle.ProcessorCount; ++cpu)
+        EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(idle.IdleThreads[cpu]->handle), 5000), WAIT_OBJECT_0)
             << "a suspended thread is resumed and leaves its loop";
 }
 
 TEST_F(IdleThreadsOnWindows, PriorityLevelsReachTheThreads) {
-    CreateIdleThreads([](const std::string&) {});
-    SetIdlePriority(5);
-    EXPECT_EQ(GetThreadPriority(reinterpret_cast<HANDLE>(IdleThreads[0]->handle)), THREAD_PRIORITY_HIGHEST);
-    EXPECT_EQ(IdleThreads[0]->PriorityLevel(), 5);
-    SetIdlePriority(0);
+    idle.CreateIdleThreads([](const std::string&) {});
+    idle.SetIdlePriority(5);
+    EXPECT_EQ(GetThreadPriority(reinterpret_cast<HANDLE>(idle.IdleThreads[0]->handle)), THREAD_PRIORITY_HIGHEST);
+    EXPECT_EQ(idle.IdleThreads[0]->PriorityLevel(), 5);
+    idle.SetIdlePriority(0);
 }
 
 }  // namespace

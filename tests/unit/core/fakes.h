@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "app/form.h"
+#include "common/registry.h"
+#include "hw/timing.h"
 #include "idle/idle_threads.h"
+#include "ui/dsa.h"
 
 // Threads that never run: the test drives their clocks and states.
 class FakeIdlePlatform : public IdleThreadPlatform {
@@ -45,6 +48,7 @@ public:
         ++threads[t].suspendCount;
     }
     void Discard(uintptr_t t) override { threads[t].discarded = true; }
+    bool Ended(uintptr_t) override { return true; }  // the bodies never run
     bool KernelTime(uintptr_t t, uint64_t& time) override {
         if (unreadable) return false;
         time = threads[t].kernel100ns;
@@ -89,6 +93,25 @@ public:
         return shellSucceeds;
     }
     std::string ProgramFolder() override { return "C:\\Program Files\\Quillar\\"; }
+    uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) override {
+        libraryPaths.push_back(libraryPath);
+        triedPictures = names;
+        for (const std::string& n : names)
+            if (n == availablePicture) return 0x4242;
+        return 0;
+    }
+    std::vector<std::string> libraryPaths;
+    std::vector<std::string> triedPictures;
+    std::string availablePicture;  // the one picture the fake library holds
+};
+
+// The services a form runs on, for one test: fake threads, a registry in memory, and the
+// native stand-ins of the processor services and dialogs unless a test hands in its own.
+struct TestServices {
+    FakeIdlePlatform threads;
+    MemoryRegistry registry;
+    ProcessorPlatform* processors = &SystemProcessorPlatform();
+    FormServices Services() { return FormServices{*processors, threads, registry, ProcessDSAPlatform()}; }
 };
 
 class FakeTray : public TrayIconView {

@@ -1,6 +1,6 @@
 #include <cctype>
 
-#include "app/registry.h"
+#include "common/registry.h"
 
 std::string MemoryRegistry::Lower(const std::string& s) {
     std::string out = s;

@@ -1,7 +1,7 @@
 // The log's clock, the user's date and time formats, and the file.
 #include <windows.h>
 
-#include "hw/log.h"
+#include "common/log.h"
 
 namespace logplat {
 

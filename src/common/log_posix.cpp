@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "common/format.h"
-#include "hw/log.h"
+#include "common/log.h"
 
 namespace logplat {
 

@@ -1,4 +1,4 @@
-#include "autostart/autostart.h"
+#include "app/autostart.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/registry.h"
+#include "common/registry.h"
 
 namespace {
 

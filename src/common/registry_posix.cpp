@@ -1,5 +1,5 @@
 // Without the system's registry the native build keeps its keys in memory for the run.
-#include "app/registry.h"
+#include "common/registry.h"
 
 Registry& ProcessRegistry() {
     static MemoryRegistry registry;

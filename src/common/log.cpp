@@ -1,4 +1,4 @@
-#include "hw/log.h"
+#include "common/log.h"
 
 #include <atomic>
 

@@ -3,13 +3,13 @@
 // library of the same name in the current folder is never looked at.
 #include <windows.h>
 
-#include "cpu/cpu_page.h"
+#include "app/form_win32.h"
 
 #ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
 #define LOAD_LIBRARY_AS_IMAGE_RESOURCE 0x00000020
 #endif
 
-uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) {
+uintptr_t LoadPictureFromLibrary(const std::string& libraryPath, const std::vector<std::string>& names) {
     // Only a full path is accepted, so the loader's search order never comes into play.
     if (libraryPath.size() < 3 || (libraryPath[1] != ':' && libraryPath.rfind("\\\\", 0) != 0)) return 0;
     HMODULE library =
