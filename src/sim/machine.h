@@ -1,6 +1,14 @@
 // The simulated machine: a processor, its model-specific and Cyrix registers, PCI
 // configuration space, the driver and its requests, all described by a machine profile
 // (Windows ini text). It stands in for the kernel driver and raw port I/O.
+//
+// PCI configuration space in the profile:
+//   [PCI]          BB:DD.F@RR=XXXXXXXX   the doubleword at register RR (rounded down to a
+//                  multiple of 4) of bus BB, device DD, function F, all hexadecimal. A
+//                  function exists when its register 00 is given; registers not given read
+//                  0, functions that do not exist read all ones and ignore writes.
+//   [PCIReadOnly]  BB:DD.F@RR=MMMMMMMM   bits of that doubleword that writes through the
+//                  configuration ports leave unchanged (a bit that will not stick).
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -81,6 +89,7 @@ private:
     std::map<uint32_t, uint64_t> msr_;
     std::map<uint8_t, uint8_t> cyrix_;
     std::map<PciAddress, std::map<uint8_t, uint32_t>> pci_;
+    std::map<PciAddress, std::map<uint8_t, uint32_t>> pciReadOnly_;
 
     mutable std::mutex lock_;
     std::vector<std::pair<uint16_t, uint16_t>> granted_;
