@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/later.h"
+#include "chipset/chipset.h"
 #include "common/registry.h"
 #include "cpu/processor.h"
 #include "idle/idle_threads.h"
@@ -81,7 +82,7 @@ public:
     // ---- the run's subsystems, handed down to whatever needs them ----
     Registry& registry;
     TCpu cpu;
-    ChipsetSupport chipset;
+    TChipsetSupport chipset;
     TIdleThreads idle;
     TDSADialogs dialogs;
 

@@ -11,10 +11,7 @@ constexpr int kPictureRunning = 9;
 void TQuillarForm::SetCooling(bool enable) {
     LogText(enable ? "Cooling enable" : "Cooling disable");
     if (enable) {
-        if (cbOptimize->Checked() && chipset.ChipsetKnown()) {
-            if (!chipset.ChipsetOptimized) chipset.OptimizeChipset();
-            if (cbFixAudio->Checked() && !chipset.AudioFixed) chipset.FixAudioVIA();
-        }
+        chipset.ChipsetCoolingOn(cbOptimize->Checked(), cbFixAudio->Checked());
         const int mode = rgCoolingMode->ItemIndex();
         if (mode == 0) {
             if (idle.IdleThreadsRunning()) idle.SuspendIdleThreads(true);
@@ -27,10 +24,7 @@ void TQuillarForm::SetCooling(bool enable) {
         LogFormat("C2 Idling %s", {BoolText(idle.C2Idling)});
     } else {
         idle.SuspendIdleThreads(true);
-        if (chipset.ChipsetKnown()) {
-            if (chipset.ChipsetOptimized) chipset.UnoptimizeChipset();
-            if (chipset.AudioFixed) chipset.UnfixAudioVIA();
-        }
+        chipset.ChipsetCoolingOff();
     }
     CoolingEnabled = enable;
     Enabled1->SetChecked(enable);

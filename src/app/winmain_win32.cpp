@@ -8,6 +8,7 @@
 #include "app/switches.h"
 #include "hw/backend.h"
 #include "hw/driver.h"
+#include "hw/pci_config.h"
 
 namespace {
 

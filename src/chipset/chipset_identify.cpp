@@ -1,7 +1,7 @@
 // Identification of the northbridge, its register set and the southbridge's C2 port.
 #include "chipset/chipset.h"
 #include "chipset/pci_names.h"
-#include "hw/log.h"
+#include "common/log.h"
 
 namespace {
 
@@ -41,16 +41,16 @@ bool TChipsetSupport::IdentifyChipset() {
     const TChipsetOptimization& set = ChipsetOptimizations[ActiveOptimizationIndex];
     for (int step = 0; step < 2; ++step)
         if (!StepEmpty(set.Steps[step])) SaveHostRegister(StepRegisterMask(set, step).Register);
-    if (NorthbridgeVendor() == kVendorVIA) SaveHostRegister(kAudioFixRegister);
+    if (NorthbridgeVendor() == kPciVendorVIA) SaveHostRegister(kAudioFixRegister);
 
     if (LoggingOn()) DumpPCIDevices();
 
     switch (NorthbridgeVendor()) {
-    case kVendorAMD:
-    case kVendorVIA:
+    case kPciVendorAMD:
+    case kPciVendorVIA:
         C2PortAvailable = FindViaC2Port();
         break;
-    case kVendorNVIDIA:
+    case kPciVendorNVIDIA:
         FindNvidiaSouthbridge();  // names the southbridge only; no C2 port on this path
         break;
     default:
@@ -72,8 +72,8 @@ bool TChipsetSupport::IdentifyChipset() {
 }
 
 bool TChipsetSupport::FindViaC2Port() {
-    SouthbridgeIndex = PCIList.FindPCIDeviceOf(kVendorVIA, {0x3074, 0x3147, 0x3177}, 0);
-    if (SouthbridgeIndex == -1) SouthbridgeIndex = PCIList.FindPCIDeviceOf(kVendorVIA, {0x3057}, 4);
+    SouthbridgeIndex = PCIList.FindPCIDeviceOf(kPciVendorVIA, {0x3074, 0x3147, 0x3177}, 0);
+    if (SouthbridgeIndex == -1) SouthbridgeIndex = PCIList.FindPCIDeviceOf(kPciVendorVIA, {0x3057}, 4);
     if (SouthbridgeIndex == -1) return false;
 
     const int32_t id = PCIList.GetDeviceID(SouthbridgeIndex);
@@ -107,7 +107,7 @@ bool TChipsetSupport::FindViaC2Port() {
 }
 
 bool TChipsetSupport::FindNvidiaSouthbridge() {
-    SouthbridgeIndex = PCIList.FindPCIDeviceOf(kVendorNVIDIA, {0x01B2}, -1);
+    SouthbridgeIndex = PCIList.FindPCIDeviceOf(kPciVendorNVIDIA, {0x01B2}, -1);
     if (SouthbridgeIndex == -1) return false;
     LogFormat("NVIDIA SB Lvl2 Port: %x", {C2PortAddress.load()});
     return true;

@@ -1,7 +1,7 @@
 // The register set and the VIA audio fix, applied while cooling is on and undone to the
 // start-up values when it is off.
 #include "chipset/chipset.h"
-#include "hw/log.h"
+#include "common/log.h"
 
 const TChipsetOptimization* TChipsetSupport::ActiveOptimization() const {
     const bool valid = ActiveOptimizationID > 0 && ActiveOptimizationIndex >= 0 &&
@@ -52,7 +52,7 @@ void TChipsetSupport::UnoptimizeChipset() {
 
 void TChipsetSupport::FixAudioVIA() {
     // Register 0x70 is captured for VIA northbridges only.
-    if (NorthbridgeVendor() != kVendorVIA) return;
+    if (NorthbridgeVendor() != kPciVendorVIA) return;
     LogText("Fix Audio VIA");
     SetHostBits(kAudioFixRegister, kAudioFixBits);
     AudioFixed = true;

@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int32_t kVendorAMD = 0x1022;
-constexpr int32_t kVendorVIA = 0x1106;
-constexpr int32_t kVendorSiS = 0x1039;
-constexpr int32_t kVendorNVIDIA = 0x10DE;
+constexpr int32_t kPciVendorAMD = 0x1022;
+constexpr int32_t kPciVendorVIA = 0x1106;
+constexpr int32_t kPciVendorSiS = 0x1039;
+constexpr int32_t kPciVendorNVIDIA = 0x10DE;
 
 // One supported northbridge. `Name` is descriptive only, never shown or logged.
 struct TChipset {

@@ -1,7 +1,7 @@
 #include "chipset/pci_list.h"
 
 #include "chipset/pci_names.h"
-#include "hw/log.h"
+#include "common/log.h"
 #include "hw/pci_config.h"
 
 void TPCIList::ScanPCIBus() {

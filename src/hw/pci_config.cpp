@@ -1,9 +1,21 @@
 #include "hw/pci_config.h"
 
+#include "common/log.h"
 #include "hw/backend.h"
-#include "hw/log.h"
+#include "hw/driver.h"
+
+namespace {
+// The grant belongs to the process, as does this mirror of it.
+bool g_portsGranted = false;
+}  // namespace
+
+bool PreparePCIAccess() {
+    if (DriverRequest(drv::kGrantPorts, pci::kAddressPort, pci::kLastPort, 0)) g_portsGranted = true;
+    return g_portsGranted;
+}
 
 uint32_t ReadPCIRaw(uint32_t bus, uint32_t device, uint32_t func, uint32_t reg) {
+    if (!g_portsGranted) return pci::kAbsent;
     hw::backend::PortOut32(pci::kAddressPort, pci::ConfigAddress(bus, device, func, reg));
     uint32_t value = hw::backend::PortIn32(pci::kDataPort);
     hw::backend::PortOut32(pci::kAddressPort, 0);
@@ -11,6 +23,7 @@ uint32_t ReadPCIRaw(uint32_t bus, uint32_t device, uint32_t func, uint32_t reg) 
 }
 
 void WritePCIRaw(uint32_t bus, uint32_t device, uint32_t func, uint32_t reg, uint32_t value) {
+    if (!g_portsGranted) return;
     hw::backend::PortOut32(pci::kAddressPort, pci::ConfigAddress(bus, device, func, reg));
     hw::backend::PortOut32(pci::kDataPort, value);
     hw::backend::PortOut32(pci::kAddressPort, 0);

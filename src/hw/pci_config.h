@@ -23,6 +23,11 @@ struct VendorDevice {
 };
 }  // namespace pci
 
+// Module start: asks the driver for ports 0xCF8-0xCFF, once, before the main window exists.
+// Without the grant an IN or OUT on them would fault and end the process, so until a grant
+// succeeded every read gives all ones (no device) and every write is dropped.
+bool PreparePCIAccess();
+
 // The bare port sequences: address, data, then 0 to the address port so that
 // configuration space is closed between accesses. No log line.
 uint32_t ReadPCIRaw(uint32_t bus, uint32_t device, uint32_t func, uint32_t reg);

@@ -10,7 +10,7 @@
 
 #include "hw/backend.h"
 #include "hw/driver.h"
-#include "hw/log.h"
+#include "common/log.h"
 #include "hw/pci_config.h"
 #include "sim/machine.h"
 
@@ -33,7 +33,7 @@ inline std::string Machine(const std::string& name) { return Fixture("machines/"
 inline void UseMachine(const std::string& profile) {
     sim::SetCurrent(sim::Machine::FromProfile(profile));
     hw::backend::OpenDevice();
-    DriverRequest(drv::kGrantPorts, pci::kAddressPort, pci::kLastPort, 0);
+    PreparePCIAccess();
 }
 
 inline uint32_t HostRegister(uint8_t reg) { return sim::Current().PciRead({0, 0, 0}, reg); }

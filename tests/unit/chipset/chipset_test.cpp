@@ -258,14 +258,14 @@ TEST(ChipsetRows, EveryRowIsIdentifiedAppliedAndUndone) {
         }
         EXPECT_GE(steps, 1);
         const Lines applied = Logged([&] { c.ChipsetCoolingOn(true, true); });
-        EXPECT_EQ(applied.size(), 1 + steps * 4 + (row.VendorID == kVendorVIA ? 3 : 0));
+        EXPECT_EQ(applied.size(), 1 + steps * 4 + (row.VendorID == kPciVendorVIA ? 3 : 0));
         for (uint32_t reg = 0; reg < 0x100; reg += 4) {
             uint32_t e = expected[reg / 4];
-            if (row.VendorID == kVendorVIA && reg == 0x70) e |= TChipsetSupport::kAudioFixBits;
+            if (row.VendorID == kPciVendorVIA && reg == 0x70) e |= TChipsetSupport::kAudioFixBits;
             EXPECT_EQ(HostRegister(reg), e) << std::hex << reg;
         }
         EXPECT_TRUE(c.ChipsetOptimized);
-        EXPECT_EQ(c.AudioFixed, row.VendorID == kVendorVIA);
+        EXPECT_EQ(c.AudioFixed, row.VendorID == kPciVendorVIA);
 
         c.ChipsetCoolingOff();
         for (uint32_t reg = 0; reg < 0x100; reg += 4) EXPECT_EQ(HostRegister(reg), start[reg / 4]) << std::hex << reg;

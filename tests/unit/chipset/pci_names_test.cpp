@@ -34,9 +34,13 @@ TEST(PciNameTable, TellingRowsComeOutAsTheLogShowsThem) {
         fields >> name;
         const uint32_t vendor = std::stoul(key.substr(0, 4), nullptr, 16);
         const uint32_t device = key.size() > 5 ? std::stoul(key.substr(5), nullptr, 16) : 0;
-        if (kind == "vendor") EXPECT_EQ(PCIVendorName(vendor), name) << line;
-        if (kind == "device") EXPECT_EQ(PCIDeviceName(device << 16 | vendor), name) << line;
-        if (kind == "nodevice") EXPECT_FALSE(HasDeviceRow(vendor, device)) << line;
+        if (kind == "vendor") {
+            EXPECT_EQ(PCIVendorName(vendor), name) << line;
+        } else if (kind == "device") {
+            EXPECT_EQ(PCIDeviceName(device << 16 | vendor), name) << line;
+        } else if (kind == "nodevice") {
+            EXPECT_FALSE(HasDeviceRow(vendor, device)) << line;
+        }
         ++checked;
     }
     EXPECT_EQ(checked, 41);
@@ -47,7 +51,9 @@ TEST(PciNameTable, RowsAreSortedTagsAndEveryDeviceVendorHasAName) {
     EXPECT_GE(kPciDeviceRowCount, 1463u);
     for (size_t i = 0; i < kPciVendorRowCount; ++i) {
         EXPECT_TRUE(IsTag(kPciVendorRows[i].name)) << kPciVendorRows[i].name;
-        if (i) EXPECT_LT(kPciVendorRows[i - 1].vendor, kPciVendorRows[i].vendor) << i;
+        if (i) {
+            EXPECT_LT(kPciVendorRows[i - 1].vendor, kPciVendorRows[i].vendor) << i;
+        }
     }
     for (size_t i = 0; i < kPciDeviceRowCount; ++i) {
         const PciDeviceRow& r = kPciDeviceRows[i];

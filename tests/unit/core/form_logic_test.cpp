@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/form.h"
+#include "hw/backend.h"
+#include "hw/pci_config.h"
+#include "sim/machine.h"
 #include "idle/idle_threads.h"
 #include "unit/core/fakes.h"
 
@@ -12,6 +15,14 @@ protected:
     void SetUp() override {
         form.tray = &tray;
         form.LabelTitle->SetCaption("Quillar Vantor");
+    }
+    // The built-in machine: a VIA KT400 northbridge whose southbridge has a C2 port.
+    void IdentifyBuiltInChipset() {
+        sim::SetCurrent(sim::Machine::FromProfile(sim::Machine::kDefaultProfile));
+        hw::backend::OpenDevice();
+        PreparePCIAccess();
+        form.chipset.ScanPCIBus();
+        ASSERT_TRUE(form.chipset.IdentifyChipset());
     }
     void StartThreads(int count) {
         idle.ProcessorCount = count;
@@ -173,7 +184,7 @@ TEST_F(FormLogic, EnablingInS1ResetsRaisedPriorityBeforeResuming) {
 
 TEST_F(FormLogic, OsModeOnAKnownChipsetShowsK7) {
     StartThreads(1);
-    form.chipset.known = true;
+    IdentifyBuiltInChipset();
     form.cbOptimize->SetChecked(true);
     form.rgCoolingMode->SetItemIndex(0);
     host.dialogs.clear();
@@ -230,7 +241,7 @@ TEST_F(FormLogic, OkAppliesTimerModeAndC2Flag) {
     StartThreads(1);
     form.MainTimer->SetEnabled(true);
     host.optionsVisible = true;
-    form.chipset.known = true;
+    IdentifyBuiltInChipset();
     form.cbOptimize->SetChecked(true);
     form.rgCoolingMode->SetItemIndex(0);
     form.SetCooling(true);
