@@ -1,0 +1,12 @@
+// The idle threads as the temperature watch sees them: their priority levels.
+#pragma once
+#include "temp/temp_watch.h"
+
+class IdleThreadPriorities : public IdlePriorities {
+public:
+    bool Running() override;
+    int ThreadCount() override;
+    bool Level(int cpu, int& level) override;
+    void SetLevel(int cpu, int level) override;
+    void SetIdlePriority(int level) override;
+};
