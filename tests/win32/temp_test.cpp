@@ -59,7 +59,13 @@ public:
     Publisher(const char* exe, const std::string& arguments) {
         ready_ = TempFile(std::string(exe) + ".ready");
         DeleteFileA(ready_.c_str());
-        std::string command = "\"" + ToolPath(exe) + "\" --ready \"" + ready_ + "\" " + arguments;
+        // Appended piece by piece: the compiler's overlap warning misfires on the long sum.
+        std::string command = "\"";
+        command += ToolPath(exe);
+        command += "\" --ready \"";
+        command += ready_;
+        command += "\" ";
+        command += arguments;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_);
