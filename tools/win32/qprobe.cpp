@@ -12,6 +12,7 @@
 //   qprobe wait-exit EXE MS              0 when the process has ended within MS
 //   qprobe click CLASS TEXT              clicks the child button of CLASS's window captioned TEXT
 //   qprobe check CLASS TEXT [0|1]        prints (or sets by a click) a check box's state
+//   qprobe enabled CLASS TEXT            0 when the child button captioned TEXT is enabled, 1 if not
 // Dialogs are message boxes (#32770) and the program's message dialogs (TQuillarMessageDialog).
 #include <windows.h>
 #include <tlhelp32.h>
@@ -213,6 +214,12 @@ int main(int argc, char** argv) {
         if (!b) return 1;
         SendMessageA(b, BM_CLICK, 0, 0);
         return 0;
+    }
+    if (cmd == "enabled" && argc == 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        HWND b = h ? FindChild(h, "Button", argv[3]) : nullptr;
+        if (!b) return 2;
+        return IsWindowEnabled(b) ? 0 : 1;
     }
     if (cmd == "check" && argc >= 4) {
         HWND h = FindWindowA(argv[2], nullptr);
