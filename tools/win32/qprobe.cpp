@@ -5,7 +5,8 @@
 //   qprobe threads EXE                   one line per thread: id priority kernel-ms user-ms
 //   qprobe wait-threads EXE MS           0 when EXE has a thread at idle priority within MS
 //   qprobe dialog TEXT MS [press]        waits for a dialog whose text contains TEXT, prints
-//                                        its caption and texts; "press" presses its first button
+//                                        its caption and texts; "press" presses its first button,
+//                                        "send" presses it with a sent BM_CLICK (as UI automation)
 //   qprobe dialogs                       prints every dialog window's caption and texts
 //   qprobe post CLASS MSG [WPARAM LPARAM] posts a message (numbers in hexadecimal)
 //   qprobe pid EXE                       prints the process id, 1 when not running
@@ -186,14 +187,19 @@ int main(int argc, char** argv) {
                 if (texts.find(argv[2]) == std::string::npos) continue;
                 std::printf("%s\n", texts.c_str());
                 std::fflush(stdout);
-                if (argc >= 5 && std::strcmp(argv[4], "press") == 0) {
+                const bool send = argc >= 5 && std::strcmp(argv[4], "send") == 0;
+                if (argc >= 5 && (send || std::strcmp(argv[4], "press") == 0)) {
                     HWND button = FindChild(d, "Button", nullptr);
                     // The first push button of a message box is its OK button.
                     HWND ok = GetDlgItem(d, IDOK);
                     if (!ok) ok = GetDlgItem(d, IDCANCEL);
                     if (!ok) ok = button;
-                    if (ok) PostMessageA(ok, BM_CLICK, 0, 0);
-                    else PostMessageA(d, WM_COMMAND, IDOK, 0);
+                    if (ok && send)
+                        SendMessageA(ok, BM_CLICK, 0, 0);  // as UI automation presses it
+                    else if (ok)
+                        PostMessageA(ok, BM_CLICK, 0, 0);
+                    else
+                        PostMessageA(d, WM_COMMAND, IDOK, 0);
                 }
                 return 0;
             }
