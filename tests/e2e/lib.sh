@@ -59,6 +59,8 @@ PY
 
 WELCOME_TEXT=$'Welcome! You are running Quillar Vantor for the first time.\r\n\r\nRight-click on the tray icon to configure Quillar.\r\nDouble-click on the icon to disable Quillar.'
 
+ATHLON_ADVICE_TEXT=$'Quillar Vantor has detected that your computer is equipped with an AMD Athlon or Duron CPU.\r\n\r\nTo make sure Quillar can achieve the best cooling results you need to enable the CPU/chipset optimization: \r\nGoto Options -> StartUp and enable the CPU/chipset optimization.'
+
 # Ticks the don't-show-again box of a message in advance, so unattended runs never wait on it.
 suppress_message() {
   local key
@@ -87,6 +89,9 @@ quiet_start() {
   for name in "${!v[@]}"; do set_setting "$name" "${v[$name]}"; done
   set_setting -s WindowList ""
   suppress_message "$WELCOME_TEXT"
+  # The built-in machine's chipset is recognised: without this, start-up would wait in the
+  # advice to turn the optimization on.
+  suppress_message "$ATHLON_ADVICE_TEXT"
 }
 
 reset_settings() {
@@ -121,7 +126,7 @@ stop_sim() {
 }
 
 kill_programs() {
-  for exe in QuillarSim.exe Quillar.exe; do
+  for exe in QuillarSim.exe Quillar.exe sfpublish.exe mbmpublish.exe; do
     if probe pid "$exe" >/dev/null 2>&1; then
       wine taskkill /f /im "$exe" >/dev/null 2>&1 || true
     fi
