@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/idle_priorities.h"
 #include "app/later.h"
 #include "chipset/chipset.h"
 #include "common/registry.h"
 #include "cpu/processor.h"
 #include "idle/idle_threads.h"
+#include "temp/temp_watch.h"
 #include "ui/controls.h"
 #include "ui/dsa.h"
 #include "ui/tray_view.h"
@@ -66,6 +68,8 @@ struct FormServices {
     IdleThreadPlatform& threads;
     Registry& registry;
     DSAPlatform& dialogs;
+    TempMonitoring& temps;      // the run's temperature sources, detected once at module start
+    SystemShutdown& shutdown;   // what the watch's shutdown action calls
 };
 
 // Idle share (0..99) of one idle thread since its last sample; updates the sample.
@@ -85,19 +89,17 @@ public:
     TChipsetSupport chipset;
     TIdleThreads idle;
     TDSADialogs dialogs;
+    IdleThreadPriorities idlePriorities;  // the idle threads as the temperature watch sees them
+    TemperatureWatch watch;               // CurrentTemp, TempThreshold, SelectedSensor, SensorCountdown
 
     // ---- fields ----
     bool CoolingEnabled = false;
     bool SettingsChanged = false;
     bool Loading = false;
-    int32_t SensorCountdown = 0;
     bool DisabledByWindow = false;
     int32_t LastIconIndex = 0;
     std::string LastIconText;
     uintptr_t TaskbarWindow = 0;
-    int32_t TempThreshold = 70;
-    int32_t CurrentTemp = 0;
-    int32_t SelectedSensor = 0;
 
     // The window itself.
     std::string caption = "Quillar";
@@ -209,6 +211,20 @@ public:
 
     void ShellExec(const std::string& file, bool relative);
 
+    // ---- temperature page and watch (form_monitor.cpp) ----
+    // Detects the source and prepares tsMonitor; true when a source is active.
+    bool SetupMonitorTab();
+    void SelectSensor();
+    void UpdateSensorLabel();
+    void ResetSensorCountdown();
+    bool TempSourceActive() const { return watch.TempSourceActive(); }
+    // The sensor steps of the main timer's tick: countdown, reading, emergency action.
+    void WatchTemperature();
+    void UpDown1Click();
+    void UpDown2Click();
+    void TrackBarSensorChange();
+    void ButtonMonitorClick();
+
     // ---- cooling ----
     void SetCooling(bool enable);
 
@@ -224,6 +240,8 @@ private:
     T* Add(A&&... args);
     void BuildControls();
     void WireHandlers();
+    void WireMonitorHandlers();
+    void ShowSensorLabel();
     std::vector<std::unique_ptr<Control>> owned_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 
 namespace {
 
@@ -24,9 +26,9 @@ std::string WindowText(HWND h) {
 namespace {
 
 // The system's services for the program's one run.
-FormServices SystemServices() {
+FormServices SystemServices(TempMonitoring& temps, SystemShutdown& shutdown) {
     return FormServices{SystemProcessorPlatform(), WindowsIdleThreadPlatform(), ProcessRegistry(),
-                        ProcessDSAPlatform()};
+                        ProcessDSAPlatform(), temps, shutdown};
 }
 
 }  // namespace
@@ -42,7 +44,8 @@ LRESULT CALLBACK WindowsForm::ApplicationProc(HWND hwnd, UINT msg, WPARAM wp, LP
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-WindowsForm::WindowsForm() : form_(std::make_unique<TQuillarForm>(*this, SystemServices())) {}
+WindowsForm::WindowsForm(TempMonitoring& temps, SystemShutdown& shutdown)
+    : form_(std::make_unique<TQuillarForm>(*this, SystemServices(temps, shutdown))) {}
 
 WindowsForm::~WindowsForm() {
     for (auto& [name, font] : fonts_) DeleteObject(font);
@@ -176,11 +179,11 @@ void WindowsForm::CreateControlWindow(Control& c) {
     case ControlKind::PageControl: {
         h = CreateWindowExA(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", style | WS_CLIPSIBLINGS | TCS_MULTILINE, b.left,
                             b.top, b.width, b.height, window_, hid, instance_, nullptr);
-        auto& pc = static_cast<PageControl&>(c);
-        for (size_t i = 0; i < pc.pages.size(); ++i) {
+        const std::vector<TabSheet*> pages = VisiblePages();
+        for (size_t i = 0; i < pages.size(); ++i) {
             TCITEMA item{};
             item.mask = TCIF_TEXT;
-            std::string caption = pc.pages[i]->Caption();
+            std::string caption = pages[i]->Caption();
             item.pszText = caption.data();
             SendMessageA(h, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
         }
@@ -320,18 +323,9 @@ void WindowsForm::Update(Control& c) {
     case ControlKind::PageControl:
         ShowActivePage();
         break;
-    case ControlKind::TabSheet: {
-        auto& pc = static_cast<PageControl&>(*c.parent);
-        for (size_t i = 0; i < pc.pages.size(); ++i)
-            if (pc.pages[i] == &c) {
-                TCITEMA item{};
-                item.mask = TCIF_TEXT;
-                std::string caption = c.Caption();
-                item.pszText = caption.data();
-                SendMessageA(windows_.at(&pc), TCM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
-            }
+    case ControlKind::TabSheet:
+        UpdateTabs();  // its caption or whether its tab shows
         return;
-    }
     case ControlKind::Label:
     case ControlKind::UrlLabel:
     case ControlKind::Button:
@@ -443,10 +437,48 @@ void WindowsForm::ShowActivePage() {
         const bool active = page == form_->PageControl1->ActivePage();
         ShowWindow(it->second, active ? SW_SHOWNA : SW_HIDE);
     }
-    auto& pages = form_->PageControl1->pages;
-    for (size_t i = 0; i < pages.size(); ++i)
-        if (pages[i] == form_->PageControl1->ActivePage() && windows_.count(form_->PageControl1))
-            SendMessageA(windows_.at(form_->PageControl1), TCM_SETCURSEL, i, 0);
+    auto tabs = windows_.find(form_->PageControl1);
+    if (tabs == windows_.end()) return;
+    // A page whose tab is hidden may still be shown (the "&OK" guard turns to tsMonitor):
+    // then no tab is selected.
+    const std::vector<TabSheet*> pages = VisiblePages();
+    const auto at = std::find(pages.begin(), pages.end(), form_->PageControl1->ActivePage());
+    SendMessageA(tabs->second, TCM_SETCURSEL, at == pages.end() ? -1 : at - pages.begin(), 0);
+}
+
+std::vector<TabSheet*> WindowsForm::VisiblePages() const {
+    std::vector<TabSheet*> shown;
+    for (TabSheet* page : form_->PageControl1->pages)
+        if (page->Visible()) shown.push_back(page);
+    return shown;
+}
+
+void WindowsForm::UpdateTabs() {
+    auto tabs = windows_.find(form_->PageControl1);
+    if (tabs == windows_.end()) return;
+    const HWND h = tabs->second;
+    const std::vector<TabSheet*> pages = VisiblePages();
+    std::vector<std::string> wanted;
+    for (TabSheet* page : pages) wanted.push_back(page->Caption());
+    std::vector<std::string> current(static_cast<size_t>(SendMessageA(h, TCM_GETITEMCOUNT, 0, 0)));
+    for (size_t i = 0; i < current.size(); ++i) {
+        char text[128] = "";
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(h, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        current[i] = text;
+    }
+    if (current == wanted) return;
+    SendMessageA(h, TCM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = wanted[i].data();
+        SendMessageA(h, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    ShowActivePage();
 }
 
 void WindowsForm::PaintBuiltinImage(HWND hwnd, const Image& image, HDC dc) {
@@ -590,7 +622,7 @@ bool WindowsForm::HandleChildNotification(UINT msg, WPARAM wp, LPARAM lp, LRESUL
         if (it == byId_.end()) return false;
         if (it->second->kind == ControlKind::PageControl && nm->code == TCN_SELCHANGE) {
             const int sel = static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0));
-            auto& pages = form_->PageControl1->pages;
+            const std::vector<TabSheet*> pages = VisiblePages();
             if (sel >= 0 && sel < static_cast<int>(pages.size())) form_->PageControl1->SetActivePage(pages[sel]);
             return true;
         }

@@ -13,7 +13,7 @@
 
 class WindowsForm : public FormHost {
 public:
-    WindowsForm();
+    WindowsForm(TempMonitoring& temps, SystemShutdown& shutdown);
     ~WindowsForm() override;
 
     // Creates the hidden application window and the main window (class "TQuillarForm"),
@@ -65,6 +65,9 @@ private:
     HWND ParentWindowOf(const Control& c) const;
     HFONT FontFor(const Control& c);
     void ShowActivePage();
+    // The tab row holds the visible pages only, in their order.
+    std::vector<TabSheet*> VisiblePages() const;
+    void UpdateTabs();
     void UpdateTimer(Timer& t);
     void PaintBuiltinImage(HWND hwnd, const Image& image, HDC dc);
 

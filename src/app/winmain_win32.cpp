@@ -3,12 +3,13 @@
 
 #include "app/form_win32.h"
 #include "app/languages.h"
-#include "app/later.h"
+#include "app/program_shutdown.h"
 #include "app/resource_tray.h"
 #include "app/switches.h"
 #include "hw/backend.h"
 #include "hw/driver.h"
 #include "hw/pci_config.h"
+#include "temp/temp_monitoring.h"
 
 namespace {
 
@@ -59,7 +60,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
     }
     PreparePCIAccess();
-    PrepareTempSources();
+    // The run's temperature sources, looked for a first time.
+    TempMonitoring temps(SystemSharedMemory());
+    temps.DetectTempSource();
 
     // Program entry.
     SetLanguageFilePath(ProgramFile());
@@ -80,7 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     {
-        WindowsForm form;
+        WindowsForm form(temps, ProgramShutdown());
         form.Form().idle.CountProcessors();
         form.SetTray(MakeProgramTray(instance, IDB_TRAYICONS, form));
         if (form.Create(instance)) form.Run();

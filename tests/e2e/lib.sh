@@ -89,7 +89,8 @@ quiet_start() {
   for name in "${!v[@]}"; do set_setting "$name" "${v[$name]}"; done
   set_setting -s WindowList ""
   suppress_message "$WELCOME_TEXT"
-  # the built-in machine's chipset is known: its advice would wait for a click
+  # The built-in machine's chipset is recognised: without this, start-up would wait in the
+  # advice to turn the optimization on.
   suppress_message "$ATHLON_ADVICE_TEXT"
 }
 
@@ -125,7 +126,7 @@ stop_sim() {
 }
 
 kill_programs() {
-  for exe in QuillarSim.exe Quillar.exe; do
+  for exe in QuillarSim.exe Quillar.exe sfpublish.exe mbmpublish.exe; do
     if probe pid "$exe" >/dev/null 2>&1; then
       wine taskkill /f /im "$exe" >/dev/null 2>&1 || true
     fi

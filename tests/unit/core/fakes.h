@@ -8,6 +8,9 @@
 #include "common/registry.h"
 #include "hw/timing.h"
 #include "idle/idle_threads.h"
+#include "temp/shared_memory.h"
+#include "temp/shutdown.h"
+#include "temp/temp_monitoring.h"
 #include "ui/dsa.h"
 
 // Threads that never run: the test drives their clocks and states.
@@ -105,13 +108,29 @@ public:
     std::string availablePicture;  // the one picture the fake library holds
 };
 
-// The services a form runs on, for one test: fake threads, a registry in memory, and the
-// native stand-ins of the processor services and dialogs unless a test hands in its own.
+// Records the shutdowns asked for and refuses them.
+class RecordingShutdown : public SystemShutdown {
+public:
+    std::vector<uint16_t> calls;
+    bool ShutdownWindows(uint16_t flags) override {
+        calls.push_back(flags);
+        return false;
+    }
+};
+
+// The services a form runs on, for one test: fake threads, a registry and shared memory in
+// memory, a recorded shutdown, and the native stand-ins of the processor services and
+// dialogs unless a test hands in its own.
 struct TestServices {
     FakeIdlePlatform threads;
     MemoryRegistry registry;
+    MemorySharedMemory memory;
+    TempMonitoring temps{memory};
+    RecordingShutdown shutdown;
     ProcessorPlatform* processors = &SystemProcessorPlatform();
-    FormServices Services() { return FormServices{*processors, threads, registry, ProcessDSAPlatform()}; }
+    FormServices Services() {
+        return FormServices{*processors, threads, registry, ProcessDSAPlatform(), temps, shutdown};
+    }
 };
 
 class FakeTray : public TrayIconView {
