@@ -1,5 +1,6 @@
 #include "app/form.h"
 
+#include "app/autostart.h"
 #include "app/languages.h"
 #include "app/later.h"
 #include "app/settings.h"
@@ -210,6 +211,11 @@ void TQuillarForm::WireHandlers() {
     rgIdle->OnClick = [this] { rgIdleClick(); };
     TrackBarIdle->OnChange = [this] { TrackBarIdleChange(); };
     MainTimer->OnTimer = [this] { TimerTimer(); };
+    btAdd->OnClick = [this] { btAddClick(); };
+    btDel->OnClick = [this] { btDelClick(); };
+    tbFindWindows->OnChange = [this] { tbFindWindowsChange(); };
+    TimerWindows->OnTimer = [this] { TimerWindowsTimer(); };
+    btAutoStart->OnClick = [this] { btAutoStartClick(); };
 }
 
 // Main-window creation: brings every subsystem up in a fixed order.
@@ -259,7 +265,7 @@ void TQuillarForm::FormCreate() {
     TrackBarIdleChange();                                     // 22
     SensorCountdown = 0;                                      // 23
     CloseLanguageFile();                                      // 24
-    SetButtonShield(*this, true);                             // 25
+    SetButtonShield(*btAutoStart, true);                      // 25
     for (int n = 1; n <= idle.ProcessorCount; ++n)            // 26
         lvTimes->AddColumn({"CPU " + std::to_string(n), 58, true});
     for (size_t row = 0; row < lvTimes->Rows().size(); ++row)
@@ -267,7 +273,7 @@ void TQuillarForm::FormCreate() {
             lvTimes->SetSubItemCount(row, static_cast<size_t>(idle.ProcessorCount));
     UpdateClick();                                            // 27
     SetCooling(true);                                         // 28
-    UpdateWindowWatchTimer(*this);                            // 29
+    UpdateWindowWatchTimer();                                 // 29
     PageControl1->SetActivePage(tsAbout);                     // 30
     TaskbarWindow = host.FindTaskbarWindow();                 // 31
 }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "cpu/cpu_report.h"
+
 
 namespace {
 
@@ -76,6 +78,9 @@ bool WindowsForm::Create(HINSTANCE instance) {
     window_ = CreateWindowExA(exStyle, kMainClass, f.caption.c_str(), style, x, y, w, h, appWindow_, nullptr,
                               instance, this);
     if (!window_) return false;
+    // Consent prompts of the privileged object are modal to the main window.
+    privilegedObjects_ =
+        std::make_unique<ComPrivilegedObjectSource>(window_, WindowsVersionCode(SystemProcessorPlatform()));
 
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
@@ -89,7 +94,7 @@ bool WindowsForm::Create(HINSTANCE instance) {
     return true;
 }
 
-void WindowsForm::SetTray(std::unique_ptr<TrayIconView> tray) {
+void WindowsForm::SetTray(std::unique_ptr<ProgramTrayView> tray) {
     tray_ = std::move(tray);
     form_->tray = tray_.get();
 }
@@ -322,9 +327,12 @@ void WindowsForm::Update(Control& c) {
     }
     case ControlKind::Label:
     case ControlKind::UrlLabel:
-    case ControlKind::Button:
     case ControlKind::GroupBox:
         if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
+        break;
+    case ControlKind::Button:
+        if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
+        SetButtonShieldGlyph(h, static_cast<Button&>(c).shield);
         break;
     case ControlKind::CheckBox:
         if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
@@ -642,6 +650,10 @@ LRESULT WindowsForm::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
+    case WM_POWERBROADCAST:
+        // The result stays 0, and the message is not passed on.
+        WMPowerBroadcast(wp);
+        return 0;
     case WM_CLOSE:
         // The close box hides the window and applies nothing.
         modal_ = false;

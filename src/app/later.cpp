@@ -5,5 +5,3 @@ void SetupMonitorTab(TQuillarForm&) {}
 bool TempSourceActive() { return false; }
 void WatchTemperature(TQuillarForm&) {}
 void ResetSensorCountdown(TQuillarForm&) {}
-void SetButtonShield(TQuillarForm&, bool) {}
-void UpdateWindowWatchTimer(TQuillarForm&) {}

@@ -1,6 +1,5 @@
-// Start-up and timer steps of subsystems that are not built yet: the temperature watch,
-// the window watch and autostart. Each is a plain, named step here
-// until its own module replaces it.
+// Start-up and timer steps of subsystems that are not built yet: the temperature watch.
+// Each is a plain, named step here until its own module replaces it.
 #pragma once
 class TQuillarForm;
 
@@ -11,5 +10,3 @@ bool TempSourceActive();
 // The sensor steps of the main timer tick: countdown, reading, emergency action.
 void WatchTemperature(TQuillarForm& form);
 void ResetSensorCountdown(TQuillarForm& form);
-void SetButtonShield(TQuillarForm& form, bool on);
-void UpdateWindowWatchTimer(TQuillarForm& form);
