@@ -1,7 +1,7 @@
 #include "app/form.h"
 
+#include "app/autostart.h"
 #include "app/languages.h"
-#include "app/later.h"
 #include "app/settings.h"
 #include "app/switches.h"
 #include "app/cpu_page.h"
@@ -214,6 +214,11 @@ void TQuillarForm::WireHandlers() {
     TrackBarIdle->OnChange = [this] { TrackBarIdleChange(); };
     MainTimer->OnTimer = [this] { TimerTimer(); };
     WireMonitorHandlers();
+    btAdd->OnClick = [this] { btAddClick(); };
+    btDel->OnClick = [this] { btDelClick(); };
+    tbFindWindows->OnChange = [this] { tbFindWindowsChange(); };
+    TimerWindows->OnTimer = [this] { TimerWindowsTimer(); };
+    btAutoStart->OnClick = [this] { btAutoStartClick(); };
 }
 
 // Main-window creation: brings every subsystem up in a fixed order.
@@ -263,7 +268,7 @@ void TQuillarForm::FormCreate() {
     TrackBarIdleChange();                                     // 22
     watch.SensorCountdown = 0;                                // 23
     CloseLanguageFile();                                      // 24
-    SetButtonShield(*this, true);                             // 25
+    SetButtonShield(*btAutoStart, true);                      // 25
     for (int n = 1; n <= idle.ProcessorCount; ++n)            // 26
         lvTimes->AddColumn({"CPU " + std::to_string(n), 58, true});
     for (size_t row = 0; row < lvTimes->Rows().size(); ++row)
@@ -271,7 +276,7 @@ void TQuillarForm::FormCreate() {
             lvTimes->SetSubItemCount(row, static_cast<size_t>(idle.ProcessorCount));
     UpdateClick();                                            // 27
     SetCooling(true);                                         // 28
-    UpdateWindowWatchTimer(*this);                            // 29
+    UpdateWindowWatchTimer();                                 // 29
     PageControl1->SetActivePage(tsAbout);                     // 30
     TaskbarWindow = host.FindTaskbarWindow();                 // 31
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/idle_priorities.h"
-#include "app/later.h"
+#include "app/privileged_object.h"
 #include "chipset/chipset.h"
 #include "common/registry.h"
 #include "cpu/processor.h"
@@ -18,6 +18,7 @@
 #include "ui/controls.h"
 #include "ui/dsa.h"
 #include "ui/tray_view.h"
+#include "winwatch/window_watch.h"
 
 // Private messages another instance posts to the main window.
 enum PrivateMessage : unsigned {
@@ -60,6 +61,13 @@ public:
     // Loads the first of `names` that the picture library at `libraryPath` holds, as a bitmap
     // handle for imCPU; 0 when the library or every name is missing.
     virtual uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) = 0;
+    // The system's top-level windows, for the window watch.
+    virtual TopLevelWindows& SystemWindows() = 0;
+    // Re-creates the tray icon component from its published properties, which adds an
+    // active icon to a new taskbar; false when that has to wait (the component is busy).
+    virtual bool RecreateTrayIcon() = 0;
+    // Creates the privileged object that writes the autostart entry.
+    virtual PrivilegedObjectSource& PrivilegedObjects() = 0;
 };
 
 // The services one run of the program works with: the system's in the program, fakes in tests.
@@ -208,6 +216,15 @@ public:
     void UpdateClick();
     void rgCoolingModeClick();
     void UpdateAthlonOptions();
+    // Window watch
+    void UpdateWindowWatchTimer();
+    void tbFindWindowsChange();
+    void TimerWindowsTimer();
+    void RecreateTrayIconIfShellRestarted();
+    void btAddClick();
+    void btDelClick();
+    // Autostart
+    void btAutoStartClick();
 
     void ShellExec(const std::string& file, bool relative);
 

@@ -36,7 +36,7 @@ void TQuillarForm::ButtonOKClick() {
         PageControl1->SetActivePage(tsMonitor);
         if (EditTemp->focusRequest) EditTemp->focusRequest();
     }
-    UpdateWindowWatchTimer(*this);
+    UpdateWindowWatchTimer();
 }
 
 void TQuillarForm::ButtonHelpClick() { ShellExec("doc\\index.html", true); }

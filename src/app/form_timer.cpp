@@ -3,7 +3,6 @@
 
 #include "app/form.h"
 #include "app/languages.h"
-#include "app/later.h"
 #include "common/log.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include "cpu/cpu_report.h"
 
 
 namespace {
@@ -91,6 +92,9 @@ bool WindowsForm::Create(HINSTANCE instance) {
                               instance, this);
     if (!window_) return false;
     SetWindowLongPtrA(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window_));
+    // Consent prompts of the privileged object are modal to the main window.
+    privilegedObjects_ =
+        std::make_unique<ComPrivilegedObjectSource>(window_, WindowsVersionCode(SystemProcessorPlatform()));
 
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
@@ -104,7 +108,7 @@ bool WindowsForm::Create(HINSTANCE instance) {
     return true;
 }
 
-void WindowsForm::SetTray(std::unique_ptr<TrayIconView> tray) {
+void WindowsForm::SetTray(std::unique_ptr<ProgramTrayView> tray) {
     tray_ = std::move(tray);
     form_->tray = tray_.get();
 }
@@ -328,9 +332,12 @@ void WindowsForm::Update(Control& c) {
         return;
     case ControlKind::Label:
     case ControlKind::UrlLabel:
-    case ControlKind::Button:
     case ControlKind::GroupBox:
         if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
+        break;
+    case ControlKind::Button:
+        if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
+        SetButtonShieldGlyph(h, static_cast<Button&>(c).shield);
         break;
     case ControlKind::CheckBox:
         if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
@@ -686,6 +693,10 @@ LRESULT WindowsForm::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
+    case WM_POWERBROADCAST:
+        // The result stays 0, and the message is not passed on.
+        WMPowerBroadcast(wp);
+        return 0;
     case WM_CLOSE:
         // The close box hides the window and applies nothing. While the window is hidden there
         // is no close box: the message comes from outside (as a task manager closes a

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/form.h"
+#include "app/privileged_object_win32.h"
 #include "ui/tray_view_win32.h"
 
 class WindowsForm : public FormHost {
@@ -45,9 +46,12 @@ public:
     bool OpenWithShell(const std::string& path) override;
     std::string ProgramFolder() override;
     uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) override;
+    TopLevelWindows& SystemWindows() override;
+    bool RecreateTrayIcon() override;
+    PrivilegedObjectSource& PrivilegedObjects() override;
 
     // Installs the tray icon (its view lives with the window).
-    void SetTray(std::unique_ptr<TrayIconView> tray);
+    void SetTray(std::unique_ptr<ProgramTrayView> tray);
     // The tray menu, opened by the tray component.
     HMENU BuildTrayMenu();
     void RunMenuCommand(UINT id);
@@ -70,13 +74,17 @@ private:
     void UpdateTabs();
     void UpdateTimer(Timer& t);
     void PaintBuiltinImage(HWND hwnd, const Image& image, HDC dc);
+    // WM_POWERBROADCAST: logged; a suspend hands over to the companion and ends the program.
+    void WMPowerBroadcast(WPARAM code);
 
     HINSTANCE instance_ = nullptr;
     HWND appWindow_ = nullptr;
     HWND window_ = nullptr;
     HWND tooltip_ = nullptr;
     std::unique_ptr<TQuillarForm> form_;
-    std::unique_ptr<TrayIconView> tray_;
+    std::unique_ptr<ProgramTrayView> tray_;
+    std::unique_ptr<TopLevelWindows> topLevelWindows_ = SystemTopLevelWindows();
+    std::unique_ptr<ComPrivilegedObjectSource> privilegedObjects_;
     std::map<const Control*, HWND> windows_;
     std::map<const Control*, std::vector<HWND>> radioButtons_;
     std::map<int, Control*> byId_;

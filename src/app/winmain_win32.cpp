@@ -1,5 +1,6 @@
 // Program entry: module start-up, platform refusal, single instance and the message loop.
 #include <windows.h>
+#include <objbase.h>
 
 #include "app/form_win32.h"
 #include "app/languages.h"
@@ -82,6 +83,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
 
+    // COM on the main thread, for the privileged object (apartment-threaded: its consent
+    // prompt is modal to the main window).
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
         WindowsForm form(temps, ProgramShutdown());
         form.Form().idle.CountProcessors();
@@ -89,6 +93,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         if (form.Create(instance)) form.Run();
         form.Destroy();
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     CleanUpModules();
     return 0;
 }

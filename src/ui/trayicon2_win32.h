@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class ImageList;
@@ -98,6 +99,15 @@ public:
     static UINT ResetToolTipMessage();
     static UINT TaskbarCreatedMessage();
 
+    // A new component in place of `old`, made from its published properties (active state,
+    // animation, icon, pictures, tooltip, menu, events, application window): an active icon
+    // is added to the shell again, with its current picture and tooltip. The old component
+    // is destroyed first. While `old` is inside one of its own events (which may run a
+    // message loop, and with it the caller), it cannot go: then `old` is handed back as it is.
+    static std::unique_ptr<TTrayIcon2> Recreate(std::unique_ptr<TTrayIcon2> old);
+    // True while the component is raising one of its events or showing its menu.
+    bool InEvent() const { return inEvent_ > 0; }
+
 private:
     enum Part : unsigned { kMessage = 1, kIcon = 2, kTip = 4 };
     void Fill(unsigned parts);
@@ -128,5 +138,6 @@ private:
     std::function<HWND()> appWindow_;
     HWND window_ = nullptr;
     int frame_ = 0;
+    int inEvent_ = 0;
     TrayNotifyRecord record_{};
 };

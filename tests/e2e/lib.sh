@@ -183,3 +183,38 @@ shell_tips() { sed -n 's/.* tip="\([^"]*\)".*/\1/p' "$SHELL_LOG" | sed 's/\\x0D/
 # Clicks a tab of the options window (the window is centred on the 1024 x 768 display).
 TAB_X=(266 327 393 458 541 648)
 click_tab() { xdotool mousemove "${TAB_X[$1]}" 262 click 1; sleep 0.4; }
+
+# The stand-in privileged object, registered in the prefix (every settings save creates it).
+register_privileged_object() { wine regsvr32 /s "$(winepath -w "$BIN/QuillarPrivileged.dll")" >/dev/null 2>&1; }
+unregister_privileged_object() { wine regsvr32 /u /s "$(winepath -w "$BIN/QuillarPrivileged.dll")" >/dev/null 2>&1; }
+
+# Waits up to MS milliseconds until the log holds more than COUNT lines containing TEXT;
+# prints the milliseconds waited. wait_log_count TEXT COUNT MS
+wait_log_count() {
+  local text=$1 count=$2 ms=$3 start now n
+  start=$(date +%s%3N)
+  while :; do
+    n=$(grep -cF -- "$text" "$LOG" 2>/dev/null); n=${n:-0}
+    now=$(date +%s%3N)
+    if [ "$n" -gt "$count" ]; then echo $((now - start)); return 0; fi
+    [ $((now - start)) -ge "$ms" ] && { echo $((now - start)); return 1; }
+    sleep 0.05
+  done
+}
+log_count() { grep -cF -- "$1" "$LOG" 2>/dev/null || true; }
+
+# Top-level windows of a helper process (tools/win32/testwindows.cpp): testwindows TITLE [COUNT].
+# Returns once they exist; close_test_windows ends the helper.
+TESTWINDOWS_OUT=$WORK/testwindows.out
+open_test_windows() {
+  rm -f "$TESTWINDOWS_OUT"
+  (cd "$BIN" && exec wine testwindows.exe "$@") >"$TESTWINDOWS_OUT" 2>&1 &
+  TESTWINDOWS_PID=$!
+  for _ in $(seq 200); do grep -q ready "$TESTWINDOWS_OUT" 2>/dev/null && return 0; sleep 0.05; done
+  return 1
+}
+close_test_windows() {
+  probe post QuillarTestWindow 10 >/dev/null 2>&1
+  wait "${TESTWINDOWS_PID:-}" 2>/dev/null || true
+  probe wait-gone QuillarTestWindow 5000
+}

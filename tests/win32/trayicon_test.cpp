@@ -458,6 +458,55 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsTheActiveIconAgain) {
     EXPECT_EQ(records[0].checksum, nine);
 }
 
+TEST_F(TrayIconTest, RecreatedComponentAddsTheIconAgainWithItsPropertiesAndEvents) {
+    auto pictures = LoadPictures();
+    auto tray = std::make_unique<TTrayIcon2>();
+    tray->SetImages(pictures.get());
+    tray->SetToolTip("kept tip");
+    tray->SetActive(true);
+    tray->SetTrayIcon(9);
+    const uint32_t nine = Last().checksum;
+    int doubleClicks = 0;
+    bool recreatedInsideItsEvent = false;
+    tray->OnDblClick = [&](TTrayIcon2& sender) {
+        ++doubleClicks;
+        // The component cannot go while it raises an event: it is handed back unchanged.
+        TTrayIcon2* self = &sender;
+        tray = TTrayIcon2::Recreate(std::move(tray));
+        recreatedInsideItsEvent = tray.get() != self || !tray;
+    };
+    const HWND oldWindow = tray->Handle();
+    shell_->Clear();
+    shell_->Restart(false);  // no announcement: nothing comes back by itself
+    ASSERT_TRUE(shell_->IsFound());
+    Pump(100);
+    EXPECT_EQ(shell_->Count(), 0u);
+
+    tray = TTrayIcon2::Recreate(std::move(tray));
+    ASSERT_TRUE(tray);
+    TrayRecord add = Last();
+    EXPECT_EQ(add.op, 0u) << fakeshell::Describe(add);
+    EXPECT_EQ(add.flags, 7u) << "message, icon and tip in one add";
+    EXPECT_EQ(add.tip, "kept tip");
+    EXPECT_EQ(add.checksum, nine) << "the picture shown before";
+    EXPECT_EQ(add.window, uint32_t(uintptr_t(tray->Handle())));
+    EXPECT_NE(tray->Handle(), oldWindow);
+    EXPECT_FALSE(IsWindow(oldWindow)) << "the old component is gone";
+    EXPECT_EQ(tray->Images(), pictures.get());
+
+    ASSERT_TRUE(shell_->PostCallback(WM_LBUTTONDBLCLK));
+    ASSERT_TRUE(PumpUntil([&] { return doubleClicks == 1; }));
+    EXPECT_FALSE(recreatedInsideItsEvent);
+
+    // An inactive component comes back inactive: nothing reaches the shell.
+    tray->SetActive(false);
+    shell_->Clear();
+    tray = TTrayIcon2::Recreate(std::move(tray));
+    EXPECT_FALSE(tray->Active());
+    EXPECT_EQ(tray->ToolTip(), "kept tip");
+    EXPECT_EQ(shell_->Count(), 0u);
+}
+
 TEST(TrayPictures, TheStripHoldsTheTwelvePicturesInTheirOrder) {
     auto pictures = LoadPictures();
     ASSERT_EQ(pictures->Count(), 12);

@@ -12,6 +12,7 @@
 #include "temp/shutdown.h"
 #include "temp/temp_monitoring.h"
 #include "ui/dsa.h"
+#include "unit/winwatch/fake_windows.h"
 
 // Threads that never run: the test drives their clocks and states.
 class FakeIdlePlatform : public IdleThreadPlatform {
@@ -61,6 +62,29 @@ public:
     uint32_t TickCount() override { return tick; }
 };
 
+// The privileged object: records each request and answers with `result`, or fails to be
+// created with `createError`.
+class FakePrivilegedObjects : public PrivilegedObjectSource {
+public:
+    std::vector<std::string> requests;  // "1" / "0" per SetAutoStart, in order
+    int32_t result = 0;
+    int32_t createError = 0;
+    std::unique_ptr<PrivilegedObject> Create() override {
+        if (createError) throw EComError(createError, "Class not registered");
+        return std::make_unique<Object>(*this);
+    }
+
+private:
+    struct Object : PrivilegedObject {
+        explicit Object(FakePrivilegedObjects& owner) : owner(owner) {}
+        int32_t SetAutoStart(const std::string&, bool enable) override {
+            owner.requests.push_back(enable ? "1" : "0");
+            return owner.result;
+        }
+        FakePrivilegedObjects& owner;
+    };
+};
+
 class FakeHost : public FormHost {
 public:
     std::vector<std::string> dialogs;
@@ -89,7 +113,7 @@ public:
         ++closedOptions;
     }
     void Terminate() override { terminated = true; }
-    uintptr_t FindTaskbarWindow() override { return 0x1234; }
+    uintptr_t FindTaskbarWindow() override { return taskbar; }
     bool IsWindowsNT() override { return true; }
     bool OpenWithShell(const std::string& path) override {
         executed.push_back(path);
@@ -106,6 +130,19 @@ public:
     std::vector<std::string> libraryPaths;
     std::vector<std::string> triedPictures;
     std::string availablePicture;  // the one picture the fake library holds
+
+    uintptr_t taskbar = 0x1234;
+    FakeWindows windows{std::vector<std::string>{}};
+    TopLevelWindows& SystemWindows() override { return windows; }
+    int trayRecreations = 0;
+    bool trayBusy = false;  // the tray component cannot be re-created now
+    bool RecreateTrayIcon() override {
+        if (trayBusy) return false;
+        ++trayRecreations;
+        return true;
+    }
+    FakePrivilegedObjects privileged;
+    PrivilegedObjectSource& PrivilegedObjects() override { return privileged; }
 };
 
 // Records the shutdowns asked for and refuses them.

@@ -1,4 +1,0 @@
-#include "app/later.h"
-
-void SetButtonShield(TQuillarForm&, bool) {}
-void UpdateWindowWatchTimer(TQuillarForm&) {}
