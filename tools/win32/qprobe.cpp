@@ -12,6 +12,8 @@
 //   qprobe wait-exit EXE MS              0 when the process has ended within MS
 //   qprobe click CLASS TEXT              clicks the child button of CLASS's window captioned TEXT
 //   qprobe check CLASS TEXT [0|1]        prints (or sets by a click) a check box's state
+//   qprobe rect CLASS CHILD-CLASS        prints the screen rectangle of the first child of
+//                                        that class: left top width height
 // Dialogs are message boxes (#32770) and the program's message dialogs (TQuillarMessageDialog).
 #include <windows.h>
 #include <tlhelp32.h>
@@ -221,6 +223,14 @@ int main(int argc, char** argv) {
         bool checked = SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (argc == 5 && checked != (argv[4][0] == '1')) SendMessageA(b, BM_CLICK, 0, 0);
         std::printf("%d\n", SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "rect" && argc == 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        HWND c = h ? FindChild(h, argv[3], nullptr) : nullptr;
+        RECT r;
+        if (!c || !GetWindowRect(c, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         return 0;
     }
     return 2;
