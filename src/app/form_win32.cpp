@@ -33,6 +33,17 @@ FormServices SystemServices() {
 
 }  // namespace
 
+// The hidden application window: closing it from outside closes the main window, so that the
+// program ends through its shutdown instead of losing its windows underneath it.
+LRESULT CALLBACK WindowsForm::ApplicationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE) {
+        if (HWND main = reinterpret_cast<HWND>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)))
+            PostMessageA(main, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
 WindowsForm::WindowsForm() : form_(std::make_unique<TQuillarForm>(*this, SystemServices())) {}
 
 WindowsForm::~WindowsForm() {
@@ -46,7 +57,7 @@ bool WindowsForm::Create(HINSTANCE instance) {
     InitCommonControlsEx(&icc);
 
     WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = ApplicationProc;
     wc.hInstance = instance;
     wc.lpszClassName = kApplicationClass;
     RegisterClassA(&wc);
@@ -78,6 +89,7 @@ bool WindowsForm::Create(HINSTANCE instance) {
     window_ = CreateWindowExA(exStyle, kMainClass, f.caption.c_str(), style, x, y, w, h, appWindow_, nullptr,
                               instance, this);
     if (!window_) return false;
+    SetWindowLongPtrA(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window_));
 
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
@@ -637,8 +649,13 @@ LRESULT WindowsForm::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_CLOSE:
-        // The close box hides the window and applies nothing.
-        modal_ = false;
+        // The close box hides the window and applies nothing. While the window is hidden there
+        // is no close box: the message comes from outside (as a task manager closes a
+        // program), and the program ends the ordinary way.
+        if (OptionsVisible())
+            CloseOptions();  // wakes the modal loop, also for a message sent from outside
+        else
+            Terminate();
         return 0;
     default:
         return DefWindowProcA(hwnd, msg, wp, lp);

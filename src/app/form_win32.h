@@ -53,6 +53,7 @@ public:
     void RunMenuCommand(UINT id);
 
 private:
+    static LRESULT CALLBACK ApplicationProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -303,6 +303,9 @@ LRESULT TTrayIcon2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (onMenuCommand_) onMenuCommand_(static_cast<UINT>(wParam));
         return 0;
     }
+    // Only the component's owner ends it: a close request from outside would otherwise
+    // destroy the window and leave the icon without anyone to answer its clicks.
+    if (message == WM_CLOSE) return 0;
     return DefWindowProcA(window_, message, wParam, lParam);
 }
 

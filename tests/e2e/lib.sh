@@ -59,6 +59,8 @@ PY
 
 WELCOME_TEXT=$'Welcome! You are running Quillar Vantor for the first time.\r\n\r\nRight-click on the tray icon to configure Quillar.\r\nDouble-click on the icon to disable Quillar.'
 
+ATHLON_ADVICE_TEXT=$'Quillar Vantor has detected that your computer is equipped with an AMD Athlon or Duron CPU.\r\n\r\nTo make sure Quillar can achieve the best cooling results you need to enable the CPU/chipset optimization: \r\nGoto Options -> StartUp and enable the CPU/chipset optimization.'
+
 # Ticks the don't-show-again box of a message in advance, so unattended runs never wait on it.
 suppress_message() {
   local key
@@ -87,6 +89,8 @@ quiet_start() {
   for name in "${!v[@]}"; do set_setting "$name" "${v[$name]}"; done
   set_setting -s WindowList ""
   suppress_message "$WELCOME_TEXT"
+  # the built-in machine's chipset is known: its advice would wait for a click
+  suppress_message "$ATHLON_ADVICE_TEXT"
 }
 
 reset_settings() {
@@ -153,6 +157,16 @@ check() {  # check "description" command...
 }
 
 log_has() { grep -qF -- "$1" "$LOG" 2>/dev/null; }
+
+# eventually SECONDS command... -> retries the command every 0.2 s until it succeeds or the
+# time is up (a deadline instead of a fixed sleep, so a busy machine only makes it slower)
+eventually() {
+  local deadline=$(( $(date +%s%N) / 1000000 + $1 * 1000 )); shift
+  until "$@"; do
+    [ $(( $(date +%s%N) / 1000000 )) -ge "$deadline" ] && return 1
+    sleep 0.2
+  done
+}
 
 # The stand-in shell: a "Shell_TrayWnd" window that logs every icon record it receives.
 SHELL_LOG=$WORK/shell.log

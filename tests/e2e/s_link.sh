@@ -2,16 +2,17 @@
 # through the shell (the prefix's handler of web addresses replaced by a recorder).
 scenario_18_about_page_link() {
   local record=$WORK/link-record.txt saved=$WORK/link-handler.reg key='HKCR\http\shell\open\command'
-  local shots=$E2E_ROOT/build/e2e/shots rect="" i
+  local shots=$E2E_ROOT/build/e2e/shots rect
   mkdir -p "$shots"
   rm -f "$record" "$saved"
   wine reg export "$key" "$(winepath -w "$saved")" /y >/dev/null 2>&1
   wine reg add "$key" /ve /d "\"$(winepath -w "$BIN/urlrecord.exe")\" \"$(winepath -w "$record")\" \"%1\"" /f >/dev/null 2>&1
-  quiet_start Optimization=1  # no chipset advice over the window
+  quiet_start
   start_shell
   start_sim ""
   qctl show
-  for i in $(seq 50); do rect=$(probe rect TQuillarForm TUrlLabel 2>/dev/null | tr -d '\r') && break; sleep 0.1; done
+  eventually 5 probe visible TQuillarForm
+  rect=$(probe rect TQuillarForm TUrlLabel | tr -d '\r')
   check "the about page has the link" test -n "$rect"
   if [ -n "$rect" ]; then
     local l t w h
@@ -19,7 +20,7 @@ scenario_18_about_page_link() {
     sleep 0.5
     import -window root "$shots/about-link.png"
     xdotool mousemove $((l + 20)) $((t + h / 2)) click 1
-    for i in $(seq 100); do [ -s "$record" ] && break; sleep 0.1; done
+    eventually 10 test -s "$record"
     check "a click opens the product's address through the shell" \
       bash -c "tr -d '\r' < '$record' | grep -qx 'http://www.quillar.example/'"
     probe click TQuillarForm "&OK"

@@ -5,13 +5,15 @@
 //   qprobe threads EXE                   one line per thread: id priority kernel-ms user-ms
 //   qprobe wait-threads EXE MS           0 when EXE has a thread at idle priority within MS
 //   qprobe dialog TEXT MS [press]        waits for a dialog whose text contains TEXT, prints
-//                                        its caption and texts; "press" presses its first button
+//                                        its caption and texts; "press" presses its first button,
+//                                        "send" presses it with a sent BM_CLICK (as UI automation)
 //   qprobe dialogs                       prints every dialog window's caption and texts
 //   qprobe post CLASS MSG [WPARAM LPARAM] posts a message (numbers in hexadecimal)
 //   qprobe pid EXE                       prints the process id, 1 when not running
 //   qprobe wait-exit EXE MS              0 when the process has ended within MS
 //   qprobe click CLASS TEXT              clicks the child button of CLASS's window captioned TEXT
 //   qprobe check CLASS TEXT [0|1]        prints (or sets by a click) a check box's state
+//   qprobe enabled CLASS TEXT            0 when the child button captioned TEXT is enabled, 1 if not
 //   qprobe rect CLASS CHILD-CLASS        prints the screen rectangle of the first child of
 //                                        that class: left top width height
 // Dialogs are message boxes (#32770) and the program's message dialogs (TQuillarMessageDialog).
@@ -187,14 +189,19 @@ int main(int argc, char** argv) {
                 if (texts.find(argv[2]) == std::string::npos) continue;
                 std::printf("%s\n", texts.c_str());
                 std::fflush(stdout);
-                if (argc >= 5 && std::strcmp(argv[4], "press") == 0) {
+                const bool send = argc >= 5 && std::strcmp(argv[4], "send") == 0;
+                if (argc >= 5 && (send || std::strcmp(argv[4], "press") == 0)) {
                     HWND button = FindChild(d, "Button", nullptr);
                     // The first push button of a message box is its OK button.
                     HWND ok = GetDlgItem(d, IDOK);
                     if (!ok) ok = GetDlgItem(d, IDCANCEL);
                     if (!ok) ok = button;
-                    if (ok) PostMessageA(ok, BM_CLICK, 0, 0);
-                    else PostMessageA(d, WM_COMMAND, IDOK, 0);
+                    if (ok && send)
+                        SendMessageA(ok, BM_CLICK, 0, 0);  // as UI automation presses it
+                    else if (ok)
+                        PostMessageA(ok, BM_CLICK, 0, 0);
+                    else
+                        PostMessageA(d, WM_COMMAND, IDOK, 0);
                 }
                 return 0;
             }
@@ -215,6 +222,12 @@ int main(int argc, char** argv) {
         if (!b) return 1;
         SendMessageA(b, BM_CLICK, 0, 0);
         return 0;
+    }
+    if (cmd == "enabled" && argc == 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        HWND b = h ? FindChild(h, "Button", argv[3]) : nullptr;
+        if (!b) return 2;
+        return IsWindowEnabled(b) ? 0 : 1;
     }
     if (cmd == "check" && argc >= 4) {
         HWND h = FindWindowA(argv[2], nullptr);
