@@ -1,6 +1,6 @@
 # The about page's link in the running program: a real click opens the product's address
 # through the shell (the prefix's handler of web addresses replaced by a recorder).
-scenario_18_about_page_link() {
+scenario_60_about_page_link() {
   local record=$WORK/link-record.txt saved=$WORK/link-handler.reg key='HKCR\http\shell\open\command'
   local shots=$E2E_ROOT/build/e2e/shots rect
   mkdir -p "$shots"
