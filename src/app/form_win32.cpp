@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include "cpu/cpu_report.h"
+#include "ui/url_label_win32.h"
 
 
 namespace {
@@ -201,8 +202,12 @@ void WindowsForm::CreateControlWindow(Control& c) {
         SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         break;
     }
-    case ControlKind::Label:
     case ControlKind::UrlLabel: {
+        const RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
+        h = CreateUrlLabelWindow(parent, id, r, c.Visible(), c.Caption(), static_cast<UrlLabel&>(c).url);
+        break;
+    }
+    case ControlKind::Label: {
         DWORD ss = c.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
         if (c.fontSize >= 24) ss = SS_CENTER | SS_CENTERIMAGE;
         h = CreateWindowExA(0, "STATIC", c.Caption().c_str(), style | ss | SS_NOTIFY, b.left, b.top,
@@ -650,22 +655,10 @@ bool WindowsForm::HandleChildNotification(UINT msg, WPARAM wp, LPARAM lp, LRESUL
         result = TRUE;
         return true;
     }
-    case WM_CTLCOLORSTATIC: {
-        HWND h = reinterpret_cast<HWND>(lp);
-        for (auto& [control, hwnd] : windows_)
-            if (hwnd == h && control->kind == ControlKind::UrlLabel) {
-                HDC dc = reinterpret_cast<HDC>(wp);
-                SetTextColor(dc, RGB(0, 0, 255));
-                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-                result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-                return true;
-            }
-        return false;
-    }
     case WM_SETCURSOR: {
         HWND h = reinterpret_cast<HWND>(wp);
         for (auto& [control, hwnd] : windows_)
-            if (hwnd == h && (control->handCursor || control->kind == ControlKind::UrlLabel)) {
+            if (hwnd == h && control->handCursor) {
                 SetCursor(LoadCursor(nullptr, IDC_HAND));
                 result = TRUE;
                 return true;

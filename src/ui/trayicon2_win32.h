@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "ui/mouse.h"
+
 class ImageList;
 
 // The notification record in its first, 88-byte layout (64-byte tip). Every shell since
@@ -26,9 +28,6 @@ struct TrayNotifyRecord {
 #pragma pack(pop)
 static_assert(sizeof(TrayNotifyRecord) == 88, "the shell expects the 88-byte record");
 
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
-// Shift state of a mouse event, as bits (ssShift 1, ssAlt 2, ssCtrl 4); the tray reports none.
-using TShiftState = unsigned;
 
 class TTrayIcon2 {
 public:

@@ -121,6 +121,8 @@ stop_sim() {
   qctl quit >/dev/null 2>&1
   probe wait-exit QuillarSim.exe 15000
   local rc=$?
+  # One that did not end is ended, so that the wait cannot hold up the whole run.
+  [ $rc -eq 0 ] || kill_programs
   wait "${SIM_PID:-}" 2>/dev/null || true
   return $rc
 }

@@ -20,6 +20,8 @@
 //   qprobe priorities EXE MS             watches the threads of EXE that run at idle priority
 //                                        now for MS: prints "ms p1 p2 ..." at the start and
 //                                        whenever one of their priorities changes
+//   qprobe rect CLASS CHILD-CLASS        prints the screen rectangle of the first child of
+//                                        that class: left top width height
 // Dialogs are message boxes (#32770) and the program's message dialogs (TQuillarMessageDialog).
 #include <windows.h>
 #include <commctrl.h>
@@ -324,5 +326,13 @@ int main(int argc, char** argv) {
     }
     if (cmd == "tabs" && argc == 3) return Tabs(FindWindowA(argv[2], nullptr));
     if (cmd == "priorities" && argc == 4) return Priorities(argv[2], static_cast<DWORD>(std::atoi(argv[3])));
+    if (cmd == "rect" && argc == 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        HWND c = h ? FindChild(h, argv[3], nullptr) : nullptr;
+        RECT r;
+        if (!c || !GetWindowRect(c, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
     return 2;
 }
