@@ -57,10 +57,10 @@ scenario_41_installer_for_all_users() {
        /d 'C:\Program Files\Quillar\Quillar.exe' /f >/dev/null 2>&1
   installer_wine "$dir/Uninstall.exe" /S
   check "the uninstaller removes the folder" wait_removed "$dir"
-  check "... the shortcut" test ! -e "$menu/Quillar.lnk"
-  check "... the uninstall entry" eval '! reg_has "HKLM\\$UNINST_KEY" UninstallString'
+  check "... the shortcut" eventually 10 test ! -e "$menu/Quillar.lnk"
+  check "... the uninstall entry" eventually 10 eval '! reg_has "HKLM\\$UNINST_KEY" UninstallString'
   check "... the autostart entry of the removed program" \
-        eval '! reg_has "HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run" Quillar'
+        eventually 10 eval '! reg_has "HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run" Quillar'
   check "the settings stay without /REMOVESETTINGS" reg_has 'HKCU\SOFTWARE\Quillar' Temp
 }
 
@@ -80,8 +80,8 @@ scenario_42_installer_for_a_standard_user() {
   suppress_message "$WELCOME_TEXT"
   installer_wine "$BIN/nonadmin.exe" "$(winepath -w "$dir/Uninstall.exe")" /S /REMOVESETTINGS
   check "the uninstaller removes the folder" wait_removed "$dir"
-  check "... the shortcut" test ! -e "$menu/Quillar.lnk"
-  check "... the uninstall entry" eval '! reg_has "HKCU\\$UNINST_KEY" UninstallString'
+  check "... the shortcut" eventually 10 test ! -e "$menu/Quillar.lnk"
+  check "... the uninstall entry" eventually 10 eval '! reg_has "HKCU\\$UNINST_KEY" UninstallString'
   check "/REMOVESETTINGS removes the settings and the don't-show-again choices" \
         eval '! wine reg query "HKCU\SOFTWARE\Quillar" >/dev/null 2>&1'
 }
