@@ -155,8 +155,10 @@ scenario_53_autostart_through_the_privileged_object() {
   # The click waits for the box, so it is made in the background.
   (probe click TQuillarForm "Enable &Autostart" >/dev/null 2>&1 &)
   local box
-  box=$(probe dialog "" 10000 2>/dev/null | tr -d '\r')
+  # A fresh machine's first look-up of an unregistered class can take several seconds.
+  box=$(probe dialog "" 30000 2>/dev/null | tr -d '\r')
   echo "     box: $(tr "\n" "/" <<<"$box")"
+  [ -n "$box" ] || { echo "     dialogs now: $(probe dialogs 2>/dev/null | tr -d '\r' | tr "\n" "/")"; tail -n 5 "$LOG" 2>/dev/null | sed 's/^/     log: /'; }
   import -window root "$E2E_ROOT/build/e2e/shots/autostart-not-registered.png"
   check "without the object the instantiation box appears" \
     test "$(head -n 1 <<<"$box")" = "COM object instantiation failed: EComError"
