@@ -11,8 +11,14 @@ void ShowAutoStartState(TQuillarForm& form, bool state) {
     form.btAutoStart->SetCaption(TranslateText(english, 90 + (state ? 1 : 0)));
 }
 
-void ApplyAutoStart(TQuillarForm& /*form*/, bool /*enable*/) {
-    // The Run entry lives under HKEY_LOCAL_MACHINE and is written only by the elevated
-    // privileged object; until that object is wired in, nothing is changed here and the
-    // displayed state stays as it is.
+void ApplyAutoStart(TQuillarForm& form, bool enable) {
+    const bool done = RequestAutoStart(form.host.PrivilegedObjects(), enable,
+                                       [&form](const std::string& caption, const std::string& text) {
+                                           form.host.ErrorBoxWithCaption(caption, text);
+                                       });
+    if (done) ShowAutoStartState(form, enable);
 }
+
+void SetButtonShield(Button& button, bool show) { button.SetShield(show); }
+
+void TQuillarForm::btAutoStartClick() { ApplyAutoStart(*this, !cbAutoStart->Checked()); }

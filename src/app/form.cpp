@@ -1,7 +1,7 @@
 #include "app/form.h"
 
+#include "app/autostart.h"
 #include "app/languages.h"
-#include "app/later.h"
 #include "app/settings.h"
 #include "app/switches.h"
 #include "app/cpu_page.h"
@@ -24,7 +24,9 @@ TQuillarForm::TQuillarForm(FormHost& host, const FormServices& services)
       registry(services.registry),
       cpu(services.processors),
       idle(services.threads, chipset.ChipsetOptimized, chipset.C2PortAddress),
-      dialogs(services.registry, services.dialogs) {
+      dialogs(services.registry, services.dialogs),
+      idlePriorities(idle),
+      watch(services.temps, idlePriorities, services.shutdown) {
     BuildControls();
     WireHandlers();
 }
@@ -142,7 +144,8 @@ void TQuillarForm::BuildControls() {
     EditUpDown->readOnly = true;
     UpDown1 = Add<UpDown>("UpDown1", tsMonitor, Bounds{102, 24, 16, 21}, EditUpDown, 1, 255, 1);
     // The sensor count narrows the range once a temperature source is found.
-    LabelSensor = Add<Label>("LabelSensor", 56, tsMonitor, Bounds{124, 28, 180, 16}, "(%s), current temperature: %d\xB0.");
+    LabelSensor = Add<Label>("LabelSensor", 56, tsMonitor, Bounds{124, 22, 178, 30}, "(%s), current temperature: %d\xB0.");
+    LabelSensor->wordWrap = true;  // a long sensor name takes a second line
     LabelIndicated = Add<Label>("LabelIndicated", 53, tsMonitor, Bounds{20, 66, 200, 16},
                                 "If sensor indicates temperature of");
     EditTemp = Add<Edit>("EditTemp", 64, tsMonitor, Bounds{224, 62, 34, 21}, "75",
@@ -210,6 +213,12 @@ void TQuillarForm::WireHandlers() {
     rgIdle->OnClick = [this] { rgIdleClick(); };
     TrackBarIdle->OnChange = [this] { TrackBarIdleChange(); };
     MainTimer->OnTimer = [this] { TimerTimer(); };
+    WireMonitorHandlers();
+    btAdd->OnClick = [this] { btAddClick(); };
+    btDel->OnClick = [this] { btDelClick(); };
+    tbFindWindows->OnChange = [this] { tbFindWindowsChange(); };
+    TimerWindows->OnTimer = [this] { TimerWindowsTimer(); };
+    btAutoStart->OnClick = [this] { btAutoStartClick(); };
 }
 
 // Main-window creation: brings every subsystem up in a fixed order.
@@ -239,7 +248,7 @@ void TQuillarForm::FormCreate() {
                          5064,
                          {TitleText()}),
         mtInformation, mbOK, 0, 0);
-    SetupMonitorTab(*this);                                   // 14
+    SetupMonitorTab();                                        // 14
     FillCpuPage(*this);                                       // 15
     FillClockPage(*this);
     chipset.IdentifyChipset();                                // 16
@@ -257,9 +266,9 @@ void TQuillarForm::FormCreate() {
             mtInformation, mbOK, 1, 0);
     UpdateAthlonOptions();                                    // 21
     TrackBarIdleChange();                                     // 22
-    SensorCountdown = 0;                                      // 23
+    watch.SensorCountdown = 0;                                // 23
     CloseLanguageFile();                                      // 24
-    SetButtonShield(*this, true);                             // 25
+    SetButtonShield(*btAutoStart, true);                      // 25
     for (int n = 1; n <= idle.ProcessorCount; ++n)            // 26
         lvTimes->AddColumn({"CPU " + std::to_string(n), 58, true});
     for (size_t row = 0; row < lvTimes->Rows().size(); ++row)
@@ -267,7 +276,7 @@ void TQuillarForm::FormCreate() {
             lvTimes->SetSubItemCount(row, static_cast<size_t>(idle.ProcessorCount));
     UpdateClick();                                            // 27
     SetCooling(true);                                         // 28
-    UpdateWindowWatchTimer(*this);                            // 29
+    UpdateWindowWatchTimer();                                 // 29
     PageControl1->SetActivePage(tsAbout);                     // 30
     TaskbarWindow = host.FindTaskbarWindow();                 // 31
 }

@@ -8,14 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "app/later.h"
+#include "app/idle_priorities.h"
+#include "app/privileged_object.h"
 #include "chipset/chipset.h"
 #include "common/registry.h"
 #include "cpu/processor.h"
 #include "idle/idle_threads.h"
+#include "temp/temp_watch.h"
 #include "ui/controls.h"
 #include "ui/dsa.h"
 #include "ui/tray_view.h"
+#include "winwatch/window_watch.h"
 
 // Private messages another instance posts to the main window.
 enum PrivateMessage : unsigned {
@@ -58,6 +61,13 @@ public:
     // Loads the first of `names` that the picture library at `libraryPath` holds, as a bitmap
     // handle for imCPU; 0 when the library or every name is missing.
     virtual uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) = 0;
+    // The system's top-level windows, for the window watch.
+    virtual TopLevelWindows& SystemWindows() = 0;
+    // Re-creates the tray icon component from its published properties, which adds an
+    // active icon to a new taskbar; false when that has to wait (the component is busy).
+    virtual bool RecreateTrayIcon() = 0;
+    // Creates the privileged object that writes the autostart entry.
+    virtual PrivilegedObjectSource& PrivilegedObjects() = 0;
 };
 
 // The services one run of the program works with: the system's in the program, fakes in tests.
@@ -66,6 +76,8 @@ struct FormServices {
     IdleThreadPlatform& threads;
     Registry& registry;
     DSAPlatform& dialogs;
+    TempMonitoring& temps;      // the run's temperature sources, detected once at module start
+    SystemShutdown& shutdown;   // what the watch's shutdown action calls
 };
 
 // Idle share (0..99) of one idle thread since its last sample; updates the sample.
@@ -85,19 +97,17 @@ public:
     TChipsetSupport chipset;
     TIdleThreads idle;
     TDSADialogs dialogs;
+    IdleThreadPriorities idlePriorities;  // the idle threads as the temperature watch sees them
+    TemperatureWatch watch;               // CurrentTemp, TempThreshold, SelectedSensor, SensorCountdown
 
     // ---- fields ----
     bool CoolingEnabled = false;
     bool SettingsChanged = false;
     bool Loading = false;
-    int32_t SensorCountdown = 0;
     bool DisabledByWindow = false;
     int32_t LastIconIndex = 0;
     std::string LastIconText;
     uintptr_t TaskbarWindow = 0;
-    int32_t TempThreshold = 70;
-    int32_t CurrentTemp = 0;
-    int32_t SelectedSensor = 0;
 
     // The window itself.
     std::string caption = "Quillar";
@@ -206,8 +216,31 @@ public:
     void UpdateClick();
     void rgCoolingModeClick();
     void UpdateAthlonOptions();
+    // Window watch
+    void UpdateWindowWatchTimer();
+    void tbFindWindowsChange();
+    void TimerWindowsTimer();
+    void RecreateTrayIconIfShellRestarted();
+    void btAddClick();
+    void btDelClick();
+    // Autostart
+    void btAutoStartClick();
 
     void ShellExec(const std::string& file, bool relative);
+
+    // ---- temperature page and watch (form_monitor.cpp) ----
+    // Detects the source and prepares tsMonitor; true when a source is active.
+    bool SetupMonitorTab();
+    void SelectSensor();
+    void UpdateSensorLabel();
+    void ResetSensorCountdown();
+    bool TempSourceActive() const { return watch.TempSourceActive(); }
+    // The sensor steps of the main timer's tick: countdown, reading, emergency action.
+    void WatchTemperature();
+    void UpDown1Click();
+    void UpDown2Click();
+    void TrackBarSensorChange();
+    void ButtonMonitorClick();
 
     // ---- cooling ----
     void SetCooling(bool enable);
@@ -224,6 +257,8 @@ private:
     T* Add(A&&... args);
     void BuildControls();
     void WireHandlers();
+    void WireMonitorHandlers();
+    void ShowSensorLabel();
     std::vector<std::unique_ptr<Control>> owned_;
 };
 

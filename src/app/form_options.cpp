@@ -19,7 +19,7 @@ bool ParseWholeNumber(const std::string& text, int32_t& value) {
 
 void TQuillarForm::ButtonOKClick() {
     try {
-        if (!ParseWholeNumber(EditTemp->Text(), TempThreshold))
+        if (!ParseWholeNumber(EditTemp->Text(), watch.TempThreshold))
             throw std::invalid_argument("'" + EditTemp->Text() + "' is not a valid integer value");
         if (SettingsChanged) SaveSettings(*this);
         host.CloseOptions();
@@ -36,7 +36,7 @@ void TQuillarForm::ButtonOKClick() {
         PageControl1->SetActivePage(tsMonitor);
         if (EditTemp->focusRequest) EditTemp->focusRequest();
     }
-    UpdateWindowWatchTimer(*this);
+    UpdateWindowWatchTimer();
 }
 
 void TQuillarForm::ButtonHelpClick() { ShellExec("doc\\index.html", true); }

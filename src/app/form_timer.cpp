@@ -3,7 +3,6 @@
 
 #include "app/form.h"
 #include "app/languages.h"
-#include "app/later.h"
 #include "common/log.h"
 
 namespace {
@@ -48,17 +47,18 @@ void TQuillarForm::DrawTrayIcon(const std::string& text, int index) {
 
 void TQuillarForm::TimerTimer() {
     try {
-        if (!TempSourceActive() && cbMBM->Checked()) SetupMonitorTab(*this);
+        if (!TempSourceActive() && cbMBM->Checked()) SetupMonitorTab();
         host.ProcessMessages();
         // The tooltip is the tick's only allocation: its lines are appended in place.
         std::string tip;
         tip.reserve(TitleText().size() + 16 + 16 * static_cast<size_t>(idle.ProcessorCount));
         tip = TitleText();
         if (TempSourceActive()) {
-            WatchTemperature(*this);
-            FormatAppend(tip, "\rTemp: %d\xB0", {CurrentTemp});
+            WatchTemperature();
+            watch.AppendTemperatureLine(tip);
         }
         if (idle.IdleThreadsRunning()) {
+            watch.DropRaisedPriorities();
             int sum = 0;
             int measured = 0;
             const bool listVisible = host.OptionsVisible();
@@ -71,7 +71,6 @@ void TQuillarForm::TimerTimer() {
                         for (int row : {kRowTotalTime, kRowTotalIdle, kRowCurrentIdle}) lvTimes->SetCell(row, cpu + 1, "-");
                     continue;
                 }
-                if (t->PriorityLevel() != 0 && CurrentTemp < TempThreshold) t->SetPriorityLevel(0);
                 int current = 0;
                 int64_t total = 0;
                 try {
@@ -115,7 +114,7 @@ void TQuillarForm::TimerTimer() {
 
 void TQuillarForm::TrackBarIdleChange() {
     MainTimer->SetInterval(static_cast<unsigned>(TrackBarIdle->Position()) * 100);
-    ResetSensorCountdown(*this);
+    ResetSensorCountdown();
     SettingsChanged = true;
 }
 

@@ -13,10 +13,14 @@ const char* const kRunValue = "Quillar";
 
 namespace {
 
-// Where a stored value goes: a control of the options window or a field of the form.
-// Booleans are the check boxes: stored as 0 or 1, read as true for anything but 0.
+// Where a stored value goes: a control of the options window or a field of the temperature
+// watch. Booleans are the check boxes: stored as 0 or 1, read as true for anything but 0.
 using Target = std::variant<CheckBox* TQuillarForm::*, RadioGroup* TQuillarForm::*, TrackBar* TQuillarForm::*,
-                            UpDown* TQuillarForm::*, int32_t TQuillarForm::*>;
+                            UpDown* TQuillarForm::*, int32_t TemperatureWatch::*>;
+
+template <class T>
+T*& Member(TQuillarForm& form, T* TQuillarForm::*control) { return form.*control; }
+int32_t& Member(TQuillarForm& form, int32_t TemperatureWatch::*field) { return form.watch.*field; }
 
 int32_t ValueOf(const CheckBox* c) { return c->Checked() ? 1 : 0; }
 int32_t ValueOf(const RadioGroup* c) { return c->ItemIndex(); }
@@ -31,10 +35,10 @@ void Assign(UpDown* c, int32_t v) { c->SetPosition(v); }
 void Assign(int32_t& field, int32_t v) { field = v; }
 
 int32_t Get(TQuillarForm& form, const Target& target) {
-    return std::visit([&](auto member) { return ValueOf(form.*member); }, target);
+    return std::visit([&](auto member) { return ValueOf(Member(form, member)); }, target);
 }
 void Set(TQuillarForm& form, const Target& target, int32_t value) {
-    std::visit([&](auto member) { Assign(form.*member, value); }, target);
+    std::visit([&](auto member) { Assign(Member(form, member), value); }, target);
 }
 
 // The values that have defaults, one row each, in their read order (the order the defaults
@@ -59,7 +63,7 @@ const SettingRow kSettings[] = {
     {"IdleInterval", 10, &F::TrackBarIdle, {}, 6},
     {"SensorInterval", 6, &F::TrackBarSensor, {}, 8},
     {"Emergency Action", 0, &F::rgAction, {}, 7},
-    {"Temp", 70, &F::TempThreshold, &F::UpDown2, 9},
+    {"Temp", 70, &TemperatureWatch::TempThreshold, &F::UpDown2, 9},
     {"MBMSensor", 1, &F::UpDown1, {}, 10, true},
     {"OptFixSnd", 0, &F::cbFixAudio, {}, 11},
 };
@@ -125,7 +129,7 @@ void LoadSettings(TQuillarForm& form, Registry& registry) {
             form.SettingsChanged = true;
         }
     }
-    form.EditTemp->SetText(std::to_string(form.TempThreshold));
+    form.EditTemp->SetText(std::to_string(form.watch.TempThreshold));
 
     // The autostart entry is only looked at, so reading access is enough (full access
     // to the machine's Run key is refused to ordinary users).

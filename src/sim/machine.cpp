@@ -117,6 +117,8 @@ Machine& Machine::operator=(const Machine& o) {
     faults_ = o.faults_;
     halts_ = o.halts_.load();
     requests_ = o.requests_;
+    shutdowns_ = o.shutdowns_;
+    shutdownFlags_ = o.shutdownFlags_;
     return *this;
 }
 
@@ -339,6 +341,17 @@ uint64_t Machine::C2Reads(uint16_t port) const {
     return it == c2Reads_.end() ? 0 : it->second;
 }
 
+void Machine::RequestShutdown(uint16_t flags) {
+    std::lock_guard guard(lock_);
+    ++shutdowns_;
+    shutdownFlags_ = flags;
+}
+
+uint64_t Machine::ShutdownRequests() const {
+    std::lock_guard guard(lock_);
+    return shutdowns_;
+}
+
 std::string Machine::StateText() const {
     IniText out;
     std::lock_guard guard(lock_);
@@ -363,6 +376,10 @@ std::string Machine::StateText() const {
     out.sections.push_back({"Faults", {}});
     out.Set("Faults", "Count", std::to_string(faults_.size()));
     for (size_t i = 0; i < faults_.size(); ++i) out.Set("Faults", std::to_string(i + 1), faults_[i]);
+    if (shutdowns_ > 0) {
+        out.Set("Shutdown", "Count", std::to_string(shutdowns_));
+        out.Set("Shutdown", "Flags", std::to_string(shutdownFlags_));
+    }
     return out.Text();
 }
 
@@ -378,5 +395,11 @@ Machine& Storage() {
 
 Machine& Current() { return Storage(); }
 void SetCurrent(const Machine& m) { Storage() = m; }
+
+void RecordShutdown(uint16_t flags) {
+    Machine& m = Current();
+    m.RequestShutdown(flags);
+    if (!m.stateFile.empty()) host::WriteFile(m.stateFile, m.StateText());
+}
 
 }  // namespace sim

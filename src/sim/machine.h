@@ -77,7 +77,13 @@ public:
     const std::vector<std::pair<uint16_t, uint16_t>>& GrantedPorts() const { return granted_; }
     const std::vector<std::string>& Faults() const { return faults_; }
 
-    // The final state: [MSR], [Cyrix], [PCI], [Requests], [C2Reads], [Ports], [Faults].
+    // The system's shutdown, as the program asks for it (ExitWindowsEx flags): counted, with
+    // the flags of the last request kept. The simulated machine never goes down.
+    void RequestShutdown(uint16_t flags);
+    uint64_t ShutdownRequests() const;
+
+    // The final state: [MSR], [Cyrix], [PCI], [Requests], [C2Reads], [Ports], [Faults], and
+    // [Shutdown] once a shutdown was asked for.
     std::string StateText() const;
 
 private:
@@ -99,11 +105,16 @@ private:
     std::vector<std::string> faults_;
     std::atomic<uint64_t> halts_{0};
     std::map<uint32_t, uint64_t> requests_;  // every function but the halt
+    uint64_t shutdowns_ = 0;
+    uint16_t shutdownFlags_ = 0;
 };
 
 // The machine QuillarSim.exe runs on.
 Machine& Current();
 void SetCurrent(const Machine& m);
+// A shutdown of the machine QuillarSim.exe runs on: recorded, and the state file written at
+// once, since a machine that really went down would write nothing afterwards.
+void RecordShutdown(uint16_t flags);
 
 // The host's side of the simulation (one file per platform).
 namespace host {

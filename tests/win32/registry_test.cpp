@@ -115,7 +115,7 @@ TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
     first.cbOptimize->SetChecked(true);
     first.rgCoolingMode->SetItemIndex(0);
     first.TrackBarIdle->SetPosition(35);
-    first.TempThreshold = 66;
+    first.watch.TempThreshold = 66;
     first.ListBoxWindows->SetItems({"Media Player", "Viewer"});
     first.tbFindWindows->SetPosition(20);
     SaveSettings(first, reg);
@@ -136,7 +136,7 @@ TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
     EXPECT_EQ(second.rgIdle->ItemIndex(), 2);
     EXPECT_EQ(second.TrackBarIdle->Position(), 35);
     EXPECT_EQ(second.TrackBarSensor->Position(), 6);
-    EXPECT_EQ(second.TempThreshold, 66);
+    EXPECT_EQ(second.watch.TempThreshold, 66);
     EXPECT_EQ(second.EditTemp->Text(), "66");
     EXPECT_EQ(second.ListBoxWindows->Items(), (std::vector<std::string>{"Media Player", "Viewer"}));
     EXPECT_EQ(second.tbFindWindows->Position(), 20);

@@ -8,7 +8,11 @@
 #include "common/registry.h"
 #include "hw/timing.h"
 #include "idle/idle_threads.h"
+#include "temp/shared_memory.h"
+#include "temp/shutdown.h"
+#include "temp/temp_monitoring.h"
 #include "ui/dsa.h"
+#include "unit/winwatch/fake_windows.h"
 
 // Threads that never run: the test drives their clocks and states.
 class FakeIdlePlatform : public IdleThreadPlatform {
@@ -58,6 +62,29 @@ public:
     uint32_t TickCount() override { return tick; }
 };
 
+// The privileged object: records each request and answers with `result`, or fails to be
+// created with `createError`.
+class FakePrivilegedObjects : public PrivilegedObjectSource {
+public:
+    std::vector<std::string> requests;  // "1" / "0" per SetAutoStart, in order
+    int32_t result = 0;
+    int32_t createError = 0;
+    std::unique_ptr<PrivilegedObject> Create() override {
+        if (createError) throw EComError(createError, "Class not registered");
+        return std::make_unique<Object>(*this);
+    }
+
+private:
+    struct Object : PrivilegedObject {
+        explicit Object(FakePrivilegedObjects& owner) : owner(owner) {}
+        int32_t SetAutoStart(const std::string&, bool enable) override {
+            owner.requests.push_back(enable ? "1" : "0");
+            return owner.result;
+        }
+        FakePrivilegedObjects& owner;
+    };
+};
+
 class FakeHost : public FormHost {
 public:
     std::vector<std::string> dialogs;
@@ -86,7 +113,7 @@ public:
         ++closedOptions;
     }
     void Terminate() override { terminated = true; }
-    uintptr_t FindTaskbarWindow() override { return 0x1234; }
+    uintptr_t FindTaskbarWindow() override { return taskbar; }
     bool IsWindowsNT() override { return true; }
     bool OpenWithShell(const std::string& path) override {
         executed.push_back(path);
@@ -103,15 +130,44 @@ public:
     std::vector<std::string> libraryPaths;
     std::vector<std::string> triedPictures;
     std::string availablePicture;  // the one picture the fake library holds
+
+    uintptr_t taskbar = 0x1234;
+    FakeWindows windows{std::vector<std::string>{}};
+    TopLevelWindows& SystemWindows() override { return windows; }
+    int trayRecreations = 0;
+    bool trayBusy = false;  // the tray component cannot be re-created now
+    bool RecreateTrayIcon() override {
+        if (trayBusy) return false;
+        ++trayRecreations;
+        return true;
+    }
+    FakePrivilegedObjects privileged;
+    PrivilegedObjectSource& PrivilegedObjects() override { return privileged; }
 };
 
-// The services a form runs on, for one test: fake threads, a registry in memory, and the
-// native stand-ins of the processor services and dialogs unless a test hands in its own.
+// Records the shutdowns asked for and refuses them.
+class RecordingShutdown : public SystemShutdown {
+public:
+    std::vector<uint16_t> calls;
+    bool ShutdownWindows(uint16_t flags) override {
+        calls.push_back(flags);
+        return false;
+    }
+};
+
+// The services a form runs on, for one test: fake threads, a registry and shared memory in
+// memory, a recorded shutdown, and the native stand-ins of the processor services and
+// dialogs unless a test hands in its own.
 struct TestServices {
     FakeIdlePlatform threads;
     MemoryRegistry registry;
+    MemorySharedMemory memory;
+    TempMonitoring temps{memory};
+    RecordingShutdown shutdown;
     ProcessorPlatform* processors = &SystemProcessorPlatform();
-    FormServices Services() { return FormServices{*processors, threads, registry, ProcessDSAPlatform()}; }
+    FormServices Services() {
+        return FormServices{*processors, threads, registry, ProcessDSAPlatform(), temps, shutdown};
+    }
 };
 
 class FakeTray : public TrayIconView {

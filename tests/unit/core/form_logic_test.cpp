@@ -101,14 +101,14 @@ TEST_F(FormLogic, GraphicalDisplayPicksBarPictureAndPriorityDigit) {
     form.TimerTimer();
     EXPECT_EQ(tray.shown.size(), shown) << "the same picture is not sent again";
     // The temperature watch holds the threads at level 3: the digit goes over the bar.
-    form.TempThreshold = 50;
-    form.CurrentTemp = 60;
+    form.watch.TempThreshold = 50;
+    form.watch.CurrentTemp = 60;
     idle.IdleThreads[0]->SetPriorityLevel(3);
     Run(1000, {500});
     form.TimerTimer();
     EXPECT_EQ(tray.texts.back(), "3@3");
     // Below the action temperature raised priorities fall back to idle.
-    form.CurrentTemp = 40;
+    form.watch.CurrentTemp = 40;
     Run(1000, {500});
     form.TimerTimer();
     EXPECT_EQ(idle.IdleThreads[0]->PriorityLevel(), 0);
@@ -272,7 +272,7 @@ TEST_F(FormLogic, OkWithBadTemperatureKeepsTheWindowOpenOnTheMonitorPage) {
     EXPECT_EQ(form.PageControl1->ActivePage(), form.tsMonitor);
     form.EditTemp->SetText("65");
     form.ButtonOKClick();
-    EXPECT_EQ(form.TempThreshold, 65);
+    EXPECT_EQ(form.watch.TempThreshold, 65);
     EXPECT_EQ(host.closedOptions, 1);
 }
 

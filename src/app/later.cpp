@@ -1,9 +1,0 @@
-#include "app/later.h"
-
-void PrepareTempSources() {}
-void SetupMonitorTab(TQuillarForm&) {}
-bool TempSourceActive() { return false; }
-void WatchTemperature(TQuillarForm&) {}
-void ResetSensorCountdown(TQuillarForm&) {}
-void SetButtonShield(TQuillarForm&, bool) {}
-void UpdateWindowWatchTimer(TQuillarForm&) {}
