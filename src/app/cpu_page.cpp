@@ -21,18 +21,12 @@ StateWords FetchStateWords() {
 }
 
 void RequestUnknownReport(TQuillarForm& form, const TProcessorInfo& p) {
+    // A translation whose placeholders do not fit must not stop the start: the English text is used.
     const std::string english = UnknownCpuText();
-    auto format = [&](const std::string& pattern) {
-        return Format(pattern, {form.TitleText(), p.VendorCode, VendorDisplayName(p.VendorCode), p.Family, p.Model,
-                                p.Stepping});
-    };
-    std::string text;
-    try {
-        text = format(TranslateText(english, 5070));
-    } catch (const EFormatError&) {
-        // A translation whose placeholders do not fit must not stop the start: use the English text.
-        text = format(english);
-    }
+    const std::string text =
+        FormatWithFallback(TranslateText(english, 5070), english,
+                           {form.TitleText(), p.VendorCode, VendorDisplayName(p.VendorCode), p.Family, p.Model,
+                            p.Stepping});
     form.host.MessageDialog(text, mtInformation, mbOK, 1, 0);
 }
 

@@ -243,10 +243,10 @@ void TQuillarForm::FormCreate() {
     LogText(TitleText() + " compiled " + kCompiledStamp);     // 11
     if (cbSplash->Checked()) host.ShowSplash();               // 12
     host.MessageDialog(                                       // 13
-        Format(TranslateText("Welcome! You are running %1s for the first time.\r\n\r\nRight-click on the tray icon "
-                             "to configure Quillar.\r\nDouble-click on the icon to disable Quillar.",
-                             5064),
-               {TitleText()}),
+        FormatTranslated("Welcome! You are running %1s for the first time.\r\n\r\nRight-click on the tray icon "
+                         "to configure Quillar.\r\nDouble-click on the icon to disable Quillar.",
+                         5064,
+                         {TitleText()}),
         mtInformation, mbOK, 0, 0);
     SetupMonitorTab();                                        // 14
     FillCpuPage(*this);                                       // 15
@@ -257,12 +257,12 @@ void TQuillarForm::FormCreate() {
     MainTimer->SetEnabled(true);                              // 19
     if (chipset.ChipsetKnown() && !cbOptimize->Checked())     // 20
         host.MessageDialog(
-            Format(TranslateText("%1s has detected that your computer is equipped with an AMD Athlon or Duron CPU.\r\n\r\n"
-                                 "To make sure Quillar can achieve the best cooling results you need to enable the "
-                                 "CPU/chipset optimization: \r\nGoto Options -> StartUp and enable the CPU/chipset "
-                                 "optimization.",
-                                 5068),
-                   {TitleText()}),
+            FormatTranslated("%1s has detected that your computer is equipped with an AMD Athlon or Duron CPU.\r\n\r\n"
+                             "To make sure Quillar can achieve the best cooling results you need to enable the "
+                             "CPU/chipset optimization: \r\nGoto Options -> StartUp and enable the CPU/chipset "
+                             "optimization.",
+                             5068,
+                             {TitleText()}),
             mtInformation, mbOK, 1, 0);
     UpdateAthlonOptions();                                    // 21
     TrackBarIdleChange();                                     // 22

@@ -43,20 +43,20 @@ void TQuillarForm::rgCoolingModeClick() {
     if (Loading) return;
     if (rgCoolingMode->ItemIndex() == 2 && !chipset.C2PortAvailable) {
         host.MessageDialog(
-            Format(TranslateText("C2 cooling support has not been detected on your chipset.\r\n\r\nThis does not mean "
-                                 "that %s does not work on this system. Instead of using C2 mode, the standard S1 "
-                                 "mode should be used. OS mode should be tried if S1 mode does not provide cooling",
-                                 5072),
-                   {TitleText()}),
+            FormatTranslated("C2 cooling support has not been detected on your chipset.\r\n\r\nThis does not mean "
+                             "that %s does not work on this system. Instead of using C2 mode, the standard S1 "
+                             "mode should be used. OS mode should be tried if S1 mode does not provide cooling",
+                             5072,
+                             {TitleText()}),
             mtInformation, mbOK, 1, 0);
         // Runs this handler again for item 1 before going on here.
         rgCoolingMode->SetItemIndex(1);
     } else if (rgCoolingMode->ItemIndex() == 1 && host.OptionsVisible()) {
         host.MessageDialog(
-            Format(TranslateText("You've selected the standard S1 cooling mode. \r\n\r\nIf cooling performance is not "
-                                 "satisfactory, try C2 mode (if supported) or use the OS mode.",
-                                 5071),
-                   {TitleText()}),
+            FormatTranslated("You've selected the standard S1 cooling mode. \r\n\r\nIf cooling performance is not "
+                             "satisfactory, try C2 mode (if supported) or use the OS mode.",
+                             5071,
+                             {TitleText()}),
             mtInformation, mbOK, 1, 0);
     }
     UpdateClick();
@@ -68,13 +68,13 @@ void TQuillarForm::UpdateClick() {
     if (!cbOptimize->Checked()) rgCoolingMode->SetItemIndex(1);
     if (rgCoolingMode->ItemIndex() == 0)
         host.MessageDialog(
-            Format(TranslateText("If you have an Athlon/ Duron CPU on VIA chipsets, and have ACPI enabled, setting this "
-                                 "option will disable %s's cooling thread and use the OS cooling mechanism instead. "
-                                 "This can save ressources and enable you to use the OS's cpu load indicators "
-                                 "again.\r\n\r\nIf you notice rising temperature with this setting, uncheck this "
-                                 "option.",
-                                 5069),
-                   {TitleText()}),
+            FormatTranslated("If you have an Athlon/ Duron CPU on VIA chipsets, and have ACPI enabled, setting this "
+                             "option will disable %s's cooling thread and use the OS cooling mechanism instead. "
+                             "This can save ressources and enable you to use the OS's cpu load indicators "
+                             "again.\r\n\r\nIf you notice rising temperature with this setting, uncheck this "
+                             "option.",
+                             5069,
+                             {TitleText()}),
             mtInformation, mbOK, 1, 0);
     UpdateAthlonOptions();
 }

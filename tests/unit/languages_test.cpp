@@ -131,6 +131,32 @@ TEST_F(LanguagesTest, ValuesGetLineBreaksAndTheQuoteRule) {
     CloseLanguageFile();
 }
 
+TEST_F(LanguagesTest, ATranslatedPatternThatDoesNotFitGivesTheEnglishMessage) {
+    fake.text =
+        "[DEU]\n"
+        "5071=S1 gew\xE4hlt (%s).\n"
+        "5072=Kein C2 f\xFCr %d.\n"
+        "5069=%99999999999s\n";
+    FakeHost host;
+    TestServices formServices;
+    TQuillarForm form{host, formServices.Services()};
+    form.LabelTitle->SetCaption("Quillar Vantor");
+    form.Loading = false;
+    host.optionsVisible = true;
+    form.cbOptimize->SetChecked(true);
+
+    // Choosing C2 without a C2 port: the message, then S1's message, each without a throw.
+    form.rgCoolingMode->SetItemIndex(2);
+    ASSERT_GE(host.dialogs.size(), 2u);
+    EXPECT_EQ(host.dialogs[0].rfind("C2 cooling support has not been detected on your chipset.", 0), 0u);
+    EXPECT_NE(host.dialogs[0].find("that Quillar Vantor does not work"), std::string::npos);
+    EXPECT_EQ(host.dialogs[1], "S1 gew\xE4hlt (Quillar Vantor).");
+    host.dialogs.clear();
+    form.rgCoolingMode->SetItemIndex(0);
+    ASSERT_FALSE(host.dialogs.empty());
+    EXPECT_EQ(host.dialogs.back().rfind("If you have an Athlon/ Duron CPU", 0), 0u);
+}
+
 TEST_F(LanguagesTest, ValuesAreCutTo2047Characters) {
     fake.text = "[DEU]\n1=" + std::string(3000, 'x') + "\n";
     ASSERT_TRUE(OpenLanguageFile());
