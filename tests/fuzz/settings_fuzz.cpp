@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TQuillarForm form(host, services.Services());
     form.tray = &tray;
     LoadSettings(form);
-    FUZZ_REQUIRE(form.EditTemp->Text() == std::to_string(form.TempThreshold));
+    FUZZ_REQUIRE(form.EditTemp->Text() == std::to_string(form.watch.TempThreshold));
 
     // What was loaded, written and read again, is written again unchanged.
     MemoryRegistry first;
