@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr SIZE_T kIdleStack = 256 * 1024;
-
 struct Start {
     void (*body)(void*);
     void* arg;
@@ -23,10 +21,7 @@ class WindowsIdlePlatform : public IdleThreadPlatform {
 public:
     uintptr_t CreateSuspended(void (*body)(void*), void* arg) override {
         auto* start = new Start{body, arg};
-        // An idle thread runs a short loop: a small stack keeps each thread's memory small
-        // (the program's default would reserve megabytes per processor).
-        HANDLE h = CreateThread(nullptr, kIdleStack, ThreadProc, start,
-                                CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        HANDLE h = CreateThread(nullptr, 0, ThreadProc, start, CREATE_SUSPENDED, nullptr);
         if (!h) delete start;
         return reinterpret_cast<uintptr_t>(h);
     }
