@@ -107,6 +107,7 @@ public:
     bool DisabledByWindow = false;
     int32_t LastIconIndex = 0;
     std::string LastIconText;
+    std::string TipText;  // the tooltip being built, kept between ticks so a tick allocates nothing
     uintptr_t TaskbarWindow = 0;
 
     // The window itself.

@@ -49,10 +49,11 @@ void TQuillarForm::TimerTimer() {
     try {
         if (!TempSourceActive() && cbMBM->Checked()) SetupMonitorTab();
         host.ProcessMessages();
-        // The tooltip is the tick's only allocation: its lines are appended in place.
-        std::string tip;
+        // The tooltip is built in a buffer kept between ticks, so after the first tick it
+        // needs no allocation: its lines are appended in place.
+        std::string& tip = TipText;
         tip.reserve(TitleText().size() + 16 + 16 * static_cast<size_t>(idle.ProcessorCount));
-        tip = TitleText();
+        tip.assign(TitleText());
         if (TempSourceActive()) {
             WatchTemperature();
             watch.AppendTemperatureLine(tip);

@@ -101,10 +101,11 @@ bool WindowsForm::Create(HINSTANCE instance) {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
     SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, kHintPause);
     SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
-    CreateControlWindows();
     // The tray icon is active by design from the window's creation on; start-up hides it
-    // again when the settings say so.
+    // again when the settings say so. It is added before the controls' windows, whose
+    // creation takes most of the start, so that the icon does not wait for a hidden page.
     if (tray_) tray_->SetActive(true);
+    CreateControlWindows();
     f.FormCreate();
     return true;
 }

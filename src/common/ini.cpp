@@ -1,14 +1,15 @@
 #include "common/ini.h"
 
-#include <sstream>
-
 IniText IniText::Parse(const std::string& text) {
     IniText ini;
-    std::istringstream in(text);
-    std::string line;
     Section* current = nullptr;
-    while (std::getline(in, line)) {
-        line = Trim(line);
+    // Plain line splitting: a string stream would bring the whole locale machinery into
+    // every program that links this reader.
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = Trim(text.substr(start, end - start));
+        start = end + 1;
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[') {
             size_t close = line.find(']');

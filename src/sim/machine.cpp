@@ -1,8 +1,8 @@
 #include "sim/machine.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 
 #include "common/format.h"
 #include "hw/driver.h"
@@ -72,11 +72,19 @@ uint64_t Hex(const std::string& text) {
     return std::strtoull(Trim(text).c_str(), nullptr, 16);
 }
 
+// The blank-separated hexadecimal words of a text.
 std::vector<uint64_t> HexWords(const std::string& text) {
-    std::istringstream in(text);
     std::vector<uint64_t> words;
-    std::string w;
-    while (in >> w) words.push_back(std::strtoull(w.c_str(), nullptr, 16));
+    auto blank = [&](size_t i) { return std::isspace(static_cast<unsigned char>(text[i])) != 0; };
+    for (size_t i = 0; i < text.size();) {
+        if (blank(i)) {
+            ++i;
+            continue;
+        }
+        const size_t word = i;
+        while (i < text.size() && !blank(i)) ++i;
+        words.push_back(std::strtoull(text.substr(word, i - word).c_str(), nullptr, 16));
+    }
     return words;
 }
 

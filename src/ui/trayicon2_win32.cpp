@@ -150,7 +150,7 @@ void TTrayIcon2::SetShowDesigning(bool value) {
 }
 
 void TTrayIcon2::SetToolTip(const std::string& text) {
-    toolTip_ = text.substr(0, kMaxToolTip);
+    toolTip_.assign(text, 0, kMaxToolTip);  // in place: the main timer sets it on every tick
     ModifyIcon(kIcon | kTip);
 }
 

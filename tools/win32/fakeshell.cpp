@@ -1,11 +1,13 @@
 // A stand-in for the shell's notification area, for end-to-end runs under Wine.
 //
-//   fakeshell LOGFILE [--reject] [--icons DIR]
+//   fakeshell LOGFILE [--reject] [--icons DIR] [--epoch]
 //       Becomes the "Shell_TrayWnd" window and appends one line per icon call it receives
 //       to LOGFILE: milliseconds since start, operation, flags, the tip (bytes outside
 //       printable ASCII as \xHH) and, for icons, size and checksum. With --icons every icon
 //       received is also written as DIR\icon-NNNN.bmp (on the grey of a taskbar). With
-//       --reject every call is refused, as by a shell that is not ready. Runs until --quit.
+//       --reject every call is refused, as by a shell that is not ready. With --epoch the
+//       time is the wall clock in milliseconds since 1970 instead, so that a script can set
+//       it against the moment it started a program. Runs until --quit.
 //   fakeshell --click left|double|right|move   post the icon's callback as the shell would
 //   fakeshell --restart [quiet]                a shell restart: new window, "TaskbarCreated"
 //                                              (not broadcast with "quiet", as under Wine)
@@ -78,7 +80,7 @@ int Command(const std::string& command, const char* argument) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: fakeshell LOGFILE [--reject] [--icons DIR]\n"
+                     "usage: fakeshell LOGFILE [--reject] [--icons DIR] [--epoch]\n"
                      "       fakeshell --click left|double|right|move | --restart [quiet] | --quit\n");
         return 1;
     }
@@ -87,10 +89,13 @@ int main(int argc, char** argv) {
         return Command(first, argc > 2 ? argv[2] : nullptr);
 
     bool reject = false;
+    bool epoch = false;
     std::string iconDir;
     for (int i = 2; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--reject"))
             reject = true;
+        else if (!std::strcmp(argv[i], "--epoch"))
+            epoch = true;
         else if (!std::strcmp(argv[i], "--icons") && i + 1 < argc)
             iconDir = argv[++i];
     }
@@ -100,11 +105,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     const DWORD start = GetTickCount();
+    auto now = [&]() -> unsigned long long {
+        if (!epoch) return GetTickCount() - start;
+        FILETIME ft;
+        GetSystemTimeAsFileTime(&ft);
+        const unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+        return t / 10000 - 11644473600000ULL;  // 100 ns since 1601 -> ms since 1970
+    };
     unsigned iconNumber = 0;
     // The listener runs on the shell's own thread only, so the log needs no lock.
     FakeShell shell([&](const TrayRecord& r) {
-        std::fprintf(log, "%lu %s\n", static_cast<unsigned long>(GetTickCount() - start),
-                     fakeshell::Describe(r).c_str());
+        std::fprintf(log, "%llu %s\n", now(), fakeshell::Describe(r).c_str());
         std::fflush(log);
         if (!iconDir.empty() && r.iconLayoutOk) {
             char path[MAX_PATH];
@@ -121,7 +132,7 @@ int main(int argc, char** argv) {
     std::fflush(log);
     // Until --quit closes the window (a restart replaces it with a live one).
     while (IsWindow(shell.Window())) Sleep(50);
-    std::fprintf(log, "%lu quit\n", static_cast<unsigned long>(GetTickCount() - start));
+    std::fprintf(log, "%llu quit\n", now());
     std::fclose(log);
     return 0;
 }
