@@ -25,6 +25,7 @@ namespace fakeshell {
 
 struct TrayRecord {
     unsigned op = ~0u;  // dwData: 0 add, 1 modify, 2 delete
+    bool lost = false;  // sent to a window of the shell that a restart is replacing: refused
     size_t size = 0;    // bytes received
     uint32_t window = 0, id = 0, flags = 0, callback = 0;
     std::wstring tipWide;
@@ -306,6 +307,12 @@ private:
         case WM_COPYDATA: {
             auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lParam);
             TrayRecord r = Decode(unsigned(cds->dwData), cds->lpData, cds->cbData);
+            if (window != self->window_.load()) {
+                // The old window, while a restart destroys it: nothing is shown by it.
+                r.lost = true;
+                if (self->listener_) self->listener_(r);
+                return FALSE;
+            }
             bool accept;
             {
                 std::lock_guard<std::mutex> lock(self->mutex_);
@@ -335,9 +342,10 @@ private:
                 std::lock_guard<std::mutex> lock(self->mutex_);
                 self->present_.clear();
             }
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            DestroyWindow(window);
+            // Told before the old window goes: destroying it may handle records sent to the
+            // new one meanwhile, and those belong to the new shell.
             if (self->onRestart_) self->onRestart_(self->window_, wParam == 0);
+            DestroyWindow(window);
             // wParam 1: a quiet restart, as under Wine, whose shell never announces itself.
             if (wParam == 0) PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
             return 1;

@@ -10,10 +10,13 @@
 //   fakeshell --restart [quiet] [COUNT [SETTLE-MS]]
 //                                              a shell restart: new window, "TaskbarCreated"
 //                                              (not broadcast with "quiet", as under Wine);
-//                                              the log gets a line "restart window=NEW [quiet]".
+//                                              the log gets a line "restart window=NEW [quiet]";
+//                                              records the old window gets while it is being
+//                                              destroyed are refused and logged as "lost ...".
 //                                              With COUNT: that many restarts, each waiting up
 //                                              to 5 s for an icon to come back to the new
-//                                              window and then SETTLE-MS more (default 500);
+//                                              window, then SETTLE-MS more (default 500) and
+//                                              up to 5 s for exactly one icon to be shown;
 //                                              prints one line per restart: its number, the
 //                                              milliseconds until the icon came (-1: it did
 //                                              not), and the icons shown at the end
@@ -64,7 +67,15 @@ int Restarts(bool quiet, int count, DWORD settleMs) {
         }
         if (cameMs < 0) ++missed;
         Sleep(settleMs);
-        const long present = shell ? static_cast<long>(SendMessageA(shell, FakeShell::kPresent, 0, 0)) : -1;
+        // A repair in flight (the icon deleted and about to be added again by a new tray
+        // component) is waited for, up to 5 s more.
+        long present = -1;
+        const DWORD settled = GetTickCount();
+        while (shell) {
+            present = static_cast<long>(SendMessageA(shell, FakeShell::kPresent, 0, 0));
+            if (present == 1 || GetTickCount() - settled >= 5000) break;
+            Sleep(10);
+        }
         std::printf("%d %ld %ld\n", n, cameMs, present);
         std::fflush(stdout);
     }
@@ -147,10 +158,11 @@ int main(int argc, char** argv) {
     unsigned iconNumber = 0;
     // The listener runs on the shell's own thread only, so the log needs no lock.
     FakeShell shell([&](const TrayRecord& r) {
-        std::fprintf(log, "%lu %s\n", static_cast<unsigned long>(GetTickCount() - start),
+        // A record that reached a window being replaced by a restart is logged as "lost".
+        std::fprintf(log, "%lu %s%s\n", static_cast<unsigned long>(GetTickCount() - start), r.lost ? "lost " : "",
                      fakeshell::Describe(r).c_str());
         std::fflush(log);
-        if (!iconDir.empty() && r.iconLayoutOk) {
+        if (!iconDir.empty() && r.iconLayoutOk && !r.lost) {
             char path[MAX_PATH];
             std::snprintf(path, sizeof path, "%s\\icon-%04u.bmp", iconDir.c_str(), iconNumber++);
             fakeshell::WriteIconBmp(r, path, 0xD4D0C8);
