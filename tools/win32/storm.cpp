@@ -17,6 +17,7 @@
 //   ended N              copies that ended by themselves
 //   boxes N              boxes pressed
 //   slowest MS           the longest life of a copy that ended: from its creation to its end
+//   cpu MS               the most processor time (user and kernel) a copy that ended used
 //   lives MS...          every ended copy's life, in start order
 //   running N            copies still running at the end (left running)
 //   most CLASS N         for each --watch, the most windows of CLASS seen at once
@@ -38,6 +39,7 @@ struct Copy {
     bool started = false;
     bool ended = false;
     long lifeMs = -1;
+    long cpuMs = -1;
 };
 
 struct StartRequest {
@@ -175,8 +177,10 @@ int main(int argc, char** argv) {
             }
             c.ended = true;
             FILETIME created, exited, kernel, user;
-            if (GetProcessTimes(c.pi.hProcess, &created, &exited, &kernel, &user))
+            if (GetProcessTimes(c.pi.hProcess, &created, &exited, &kernel, &user)) {
                 c.lifeMs = static_cast<long>((FileTimeValue(exited) - FileTimeValue(created)) / 10000);
+                c.cpuMs = static_cast<long>((FileTimeValue(kernel) + FileTimeValue(user)) / 10000);
+            }
         }
         EnumWindows(LookAt, reinterpret_cast<LPARAM>(&scan));
         for (size_t w = 0; w < watched.size(); ++w)
@@ -201,7 +205,7 @@ int main(int argc, char** argv) {
     }
 
     int started = 0, ended = 0, running = 0;
-    long slowest = 0;
+    long slowest = 0, mostCpu = 0;
     std::string lives;
     for (Copy& c : copies) {
         if (!c.started) continue;
@@ -209,14 +213,15 @@ int main(int argc, char** argv) {
         if (c.ended) {
             ++ended;
             if (c.lifeMs > slowest) slowest = c.lifeMs;
+            if (c.cpuMs > mostCpu) mostCpu = c.cpuMs;
             lives += ' ';
             lives += std::to_string(c.lifeMs);
         } else {
             ++running;
         }
     }
-    std::printf("started %d\nended %d\nboxes %u\nslowest %ld\nlives%s\nrunning %d\n", started, ended,
-                static_cast<unsigned>(pressed.size()), slowest, lives.c_str(), running);
+    std::printf("started %d\nended %d\nboxes %u\nslowest %ld\ncpu %ld\nlives%s\nrunning %d\n", started, ended,
+                static_cast<unsigned>(pressed.size()), slowest, mostCpu, lives.c_str(), running);
     for (size_t w = 0; w < watched.size(); ++w) std::printf("most %s %ld\n", watched[w].c_str(), most[w]);
     std::fflush(stdout);
     for (Copy& c : copies) {
