@@ -34,18 +34,23 @@ scenario_70_storms_of_second_starts() {
   quiet_start
   start_shell
   start_sim "" /DEBUG
-  local switch want
+  local switch want baseline
   for switch in /off -On ""; do
+    run_storm 50 40000 qprobe.exe count NoSuchWindowClass
+    baseline=$(storm_value slowest)
+    echo "     50 starts of a minimal program: slowest ${baseline} ms"
     run_storm --press "already running" "${STORM_WATCH[@]}" 50 40000 "$(sim_path)" $switch
     echo "     50 second starts ${switch:-without a switch}:"
     storm_summary
     check "${switch:-no switch}: all 50 started and ended by themselves" \
       test "$(storm_value started)" = 50 -a "$(storm_value ended)" = 50
-    # 50 starts at once on a small machine queue for its processors, so the slowest life is
-    # mostly waiting; the program's own share is its processor time.
-    echo "     median life $(storm_median) ms, most processor time of one $(storm_value cpu) ms"
-    check "${switch:-no switch}: half within 5 s of their creation, each within 10 s, none busy for 1 s" \
-      test "$(storm_median)" -le 5000 -a "$(storm_value slowest)" -le 10000 -a "$(storm_value cpu)" -le 1000
+    # 50 starts at once on a small machine queue for its processors (and for Wine's server),
+    # so on a busy one the slowest life is mostly waiting: the limit is 5 s, or four times
+    # what 50 starts of a minimal program of ours took just before, when that is more.
+    local limit=$((4 * baseline > 5000 ? 4 * baseline : 5000))
+    echo "     median life $(storm_median) ms, most processor time of one $(storm_value cpu) ms, limit $limit ms"
+    check "${switch:-no switch}: each within 5 s of its creation (or the busy machine's limit), none busy for 1 s" \
+      test "$(storm_value slowest)" -le "$limit" -a "$(storm_value cpu)" -le 1000
     check "${switch:-no switch}: none answered with the already-running box" test "$(storm_value boxes)" = 0
     check "${switch:-no switch}: never a second main, application or tray window" storm_windows_once
     case $switch in
