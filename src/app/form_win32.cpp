@@ -78,7 +78,9 @@ bool WindowsForm::Create(HINSTANCE instance) {
     RegisterClassA(&wc);
 
     // The hidden application window owns the main window, so another instance can tell
-    // a running program's main window from other windows of that class.
+    // a running program's main window from other windows of that class. It takes it on
+    // only once start-up has run through: until then another instance finds no running
+    // program and posts nothing into the start-up.
     appWindow_ = CreateWindowExA(WS_EX_TOOLWINDOW, kApplicationClass, "Quillar", WS_POPUP, 0, 0, 0, 0, nullptr,
                                  nullptr, instance, nullptr);
 
@@ -89,7 +91,7 @@ bool WindowsForm::Create(HINSTANCE instance) {
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    window_ = CreateWindowExA(exStyle, kMainClass, f.caption.c_str(), style, x, y, w, h, appWindow_, nullptr,
+    window_ = CreateWindowExA(exStyle, kMainClass, f.caption.c_str(), style, x, y, w, h, nullptr, nullptr,
                               instance, this);
     if (!window_) return false;
     SetWindowLongPtrA(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window_));
@@ -107,6 +109,7 @@ bool WindowsForm::Create(HINSTANCE instance) {
     if (tray_) tray_->SetActive(true);
     CreateControlWindows();
     f.FormCreate();
+    SetWindowLongPtrA(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(appWindow_));
     return true;
 }
 

@@ -16,13 +16,16 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fakeshell {
 
 struct TrayRecord {
     unsigned op = ~0u;  // dwData: 0 add, 1 modify, 2 delete
+    bool lost = false;  // sent to a window of the shell that a restart is replacing: refused
     size_t size = 0;    // bytes received
     uint32_t window = 0, id = 0, flags = 0, callback = 0;
     std::wstring tipWide;
@@ -208,6 +211,11 @@ public:
     // Whether Shell_NotifyIcon would talk to this window.
     bool IsFound() const { return window_ && FindWindowA("Shell_TrayWnd", nullptr) == window_; }
 
+    // Runs on the shell's thread after each restart, with the new window (set it before the
+    // first restart).
+    using RestartListener = std::function<void(HWND window, bool announced)>;
+    void SetRestartListener(RestartListener listener) { onRestart_ = std::move(listener); }
+
     // What the shell answers (TRUE accepts); false imitates a shell that refuses.
     void SetAccept(bool accept) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -224,6 +232,11 @@ public:
     void Clear() {
         std::lock_guard<std::mutex> lock(mutex_);
         records_.clear();
+    }
+    // The icons this shell shows now: added and not deleted since it (re)started.
+    size_t Present() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return present_.size();
     }
     // The last record that added an icon (for the callback window and message).
     bool LastAdd(TrayRecord& out) const {
@@ -249,11 +262,13 @@ public:
     void Restart(bool announced = true) { SendMessageA(window_, kRestart, announced ? 0 : 1, 0); }
 
     // Requests another process may send to the shell window (see tools/win32/fakeshell.cpp):
-    // kPostCallback with wParam the mouse message, kRestart, and kIdentify, answered with
-    // kIdentity so that a caller can tell this window from a real shell's.
+    // kPostCallback with wParam the mouse message, kRestart, kPresent (answered with the
+    // number of icons shown), and kIdentify, answered with kIdentity so that a caller can
+    // tell this window from a real shell's.
     static constexpr UINT kPostCallback = WM_APP + 1;
     static constexpr UINT kRestart = WM_APP + 2;
     static constexpr UINT kIdentify = WM_APP + 3;
+    static constexpr UINT kPresent = WM_APP + 4;
     static constexpr LRESULT kIdentity = 0x5E11;
 
 private:
@@ -292,11 +307,20 @@ private:
         case WM_COPYDATA: {
             auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lParam);
             TrayRecord r = Decode(unsigned(cds->dwData), cds->lpData, cds->cbData);
+            if (window != self->window_.load()) {
+                // The old window, while a restart destroys it: nothing is shown by it.
+                r.lost = true;
+                if (self->listener_) self->listener_(r);
+                return FALSE;
+            }
             bool accept;
             {
                 std::lock_guard<std::mutex> lock(self->mutex_);
                 self->records_.push_back(r);
                 accept = self->accept_;
+                const auto icon = std::make_pair(r.window, r.id);
+                if (accept && r.op == 0) self->present_.insert(icon);
+                if (accept && r.op == 2) self->present_.erase(icon);
             }
             if (self->listener_) self->listener_(r);
             return accept;
@@ -308,10 +332,19 @@ private:
         }
         case kIdentify:
             return kIdentity;
+        case kPresent:
+            return LRESULT(self->Present());
         case kRestart:
             // The new window comes first, so that Window() never names a dead one.
             self->Create();
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            {
+                // The new shell knows no icons yet.
+                std::lock_guard<std::mutex> lock(self->mutex_);
+                self->present_.clear();
+            }
+            // Told before the old window goes: destroying it may handle records sent to the
+            // new one meanwhile, and those belong to the new shell.
+            if (self->onRestart_) self->onRestart_(self->window_, wParam == 0);
             DestroyWindow(window);
             // wParam 1: a quiet restart, as under Wine, whose shell never announces itself.
             if (wParam == 0) PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
@@ -322,8 +355,10 @@ private:
     }
 
     Listener listener_;
+    RestartListener onRestart_;
     mutable std::mutex mutex_;
     std::vector<TrayRecord> records_;
+    std::set<std::pair<uint32_t, uint32_t>> present_;  // (window, identifier) of the icons shown
     bool accept_ = true;
     std::atomic<HWND> window_{nullptr};
     HANDLE ready_ = nullptr;

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     publisher::Options o;
     if (!publisher::ParseCommandLine(argc, argv, {"names", "record"}, o)) {
         std::fprintf(stderr, "usage: mbmpublish [--names A,B] [--record FILE] [--size N] [--count N] [--control FILE] "
-                             "[--ready FILE] T1[,T2...][@MS]...\n");
+                             "[--ready FILE] [--repeat] T1[,T2...][@MS]...\n");
         return 2;
     }
     g_record = publisher::Extra(o, "record");

@@ -11,6 +11,7 @@
 //   --control FILE     FILE is read every 50 ms; when its first line changes it replaces the
 //                      schedule: a step as above, or "exit" to end the program
 //   --ready FILE       written once the mapping exists and holds the first step
+//   --repeat           the schedule starts over after its last step instead of ending
 //
 // Exit code 0 when the schedule ran out or "exit" was read, 2 for a malformed command line,
 // 3 when the mapping could not be created.
@@ -38,6 +39,7 @@ struct Options {
     int count = -1;
     std::string control;
     std::string ready;
+    bool repeat = false;
     std::vector<Step> steps;
     std::vector<std::string> extra;  // options the publisher itself understands, as "name=value"
 };
@@ -79,6 +81,8 @@ inline bool ParseCommandLine(int argc, char** argv, const std::vector<std::strin
             o.control = argv[++i];
         } else if (a == "--ready" && hasValue) {
             o.ready = argv[++i];
+        } else if (a == "--repeat") {
+            o.repeat = true;
         } else if (a.rfind("--", 0) == 0) {
             bool known = false;
             for (const std::string& n : extraNames)
@@ -172,8 +176,8 @@ inline int Run(const char* mappingName, size_t layoutSize, BlockWriter write, Op
         }
         const Step& s = schedule[current];
         if (s.durationMs >= 0 && GetTickCount() - stepStart >= static_cast<DWORD>(s.durationMs)) {
-            if (current + 1 == schedule.size()) break;
-            ++current;
+            if (current + 1 == schedule.size() && !o.repeat) break;
+            current = current + 1 == schedule.size() ? 0 : current + 1;
             stepStart = GetTickCount();
             publish();
         }

@@ -9,7 +9,9 @@
 //                                        "send" presses it with a sent BM_CLICK (as UI automation)
 //   qprobe dialogs                       prints every dialog window's caption and texts
 //   qprobe post CLASS MSG [WPARAM LPARAM] posts a message (numbers in hexadecimal)
-//   qprobe pid EXE                       prints the process id, 1 when not running
+//   qprobe pid EXE                       prints the id of every process of EXE, one a line;
+//                                        exit code 1 when none runs
+//   qprobe count CLASS                   prints how many top-level windows of CLASS exist
 //   qprobe wait-exit EXE MS              0 when the process has ended within MS
 //   qprobe click CLASS TEXT              clicks the child button of CLASS's window captioned TEXT
 //   qprobe check CLASS TEXT [0|1]        prints (or sets by a click) a check box's state
@@ -24,6 +26,8 @@
 //                                        that class: left top width height
 //   qprobe memory EXE                    prints the process's memory figures in bytes:
 //                                        private working-set peak-working-set pagefile
+//   qprobe resources EXE                 prints what EXE holds: handles, GDI objects, USER
+//                                        objects and private bytes (process_resources.h)
 // Dialogs are message boxes (#32770) and the program's message dialogs (TQuillarMessageDialog).
 #include <windows.h>
 #include <commctrl.h>
@@ -37,6 +41,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "process_resources.h"
 
 namespace {
 
@@ -257,7 +263,14 @@ int main(int argc, char** argv) {
     if (cmd == "pid" && argc == 3) {
         auto ids = ProcessIds(argv[2]);
         if (ids.empty()) return 1;
-        std::printf("%lu\n", ids[0]);
+        for (DWORD id : ids) std::printf("%lu\n", id);
+        return 0;
+    }
+    if (cmd == "count" && argc == 3) {
+        int n = 0;
+        for (HWND w = FindWindowExA(nullptr, nullptr, argv[2], nullptr); w; w = FindWindowExA(nullptr, w, argv[2], nullptr))
+            ++n;
+        std::printf("%d\n", n);
         return 0;
     }
     if (cmd == "memory" && argc == 3) {
@@ -355,6 +368,13 @@ int main(int argc, char** argv) {
         if (!c || !GetWindowRect(c, &r)) return 1;
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         return 0;
+    }
+    if (cmd == "resources" && argc == 3) {
+        auto ids = ProcessIds(argv[2]);
+        if (ids.empty()) return 1;
+        const resources::Counts c = resources::Read(ids[0]);
+        std::printf("handles %ld gdi %ld user %ld private %lld\n", c.handles, c.gdi, c.user, c.privateBytes);
+        return c.handles < 0 || c.gdi < 0 || c.user < 0 || c.privateBytes < 0 ? 1 : 0;
     }
     return 2;
 }

@@ -17,7 +17,7 @@ void WriteSpeedFan(std::vector<uint8_t>& b, const publisher::Step& s, int count,
 int main(int argc, char** argv) {
     publisher::Options o;
     if (!publisher::ParseCommandLine(argc, argv, {}, o)) {
-        std::fprintf(stderr, "usage: sfpublish [--size N] [--count N] [--control FILE] [--ready FILE] T1[,T2...][@MS]...\n");
+        std::fprintf(stderr, "usage: sfpublish [--size N] [--count N] [--control FILE] [--ready FILE] [--repeat] T1[,T2...][@MS]...\n");
         return 2;
     }
     return publisher::Run("SFSharedMemory_ALM", 402, WriteSpeedFan, o);
