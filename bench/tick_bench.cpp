@@ -12,6 +12,10 @@
 
 static std::atomic<uint64_t> g_allocations{0};
 
+// The replaced allocation functions pair malloc with free themselves, which the compiler
+// cannot see through the inlined operators.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t n) {
     ++g_allocations;
     if (void* p = std::malloc(n ? n : 1)) return p;
@@ -38,17 +42,16 @@ private:
 };
 
 void Tick(benchmark::State& state, int display) {
-    FakeIdlePlatform platform;
+    TestServices services;
+    FakeIdlePlatform& platform = services.threads;
     FakeHost host;
     NullTray tray;
-    ResetIdleThreadsForTest();
-    SetIdleThreadPlatform(&platform);
-    TQuillarForm form(host);
+    TQuillarForm form(host, services.Services());
     form.tray = &tray;
     form.LabelTitle->SetCaption("Quillar Vantor");
     form.rgIdle->SetItemIndex(display);
-    ProcessorCount = static_cast<int32_t>(state.range(0));
-    CreateIdleThreads([](const std::string&) {});
+    form.idle.ProcessorCount = static_cast<int32_t>(state.range(0));
+    form.idle.CreateIdleThreads([](const std::string&) {});
     uint64_t ticks = 0;
     const uint64_t before = g_allocations;
     for (auto _ : state) {
@@ -60,7 +63,6 @@ void Tick(benchmark::State& state, int display) {
     state.counters["allocs_per_tick"] = static_cast<double>(g_allocations - before) / static_cast<double>(ticks);
     state.counters["ns_per_cpu"] = benchmark::Counter(static_cast<double>(ticks * state.range(0)),
                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    ResetIdleThreadsForTest();
 }
 
 void BM_TickNumeric(benchmark::State& state) { Tick(state, 1); }

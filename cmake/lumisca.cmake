@@ -15,7 +15,7 @@ if(WIN32)
 
   add_custom_command(
     OUTPUT ${LUMISCA_GENERATOR}
-    COMMAND ${LUMISCA_HOST_CXX} -std=c++17 -O1 -o ${LUMISCA_GENERATOR} ${CMAKE_SOURCE_DIR}/tools/lumisca/make_bitmaps.cpp
+    COMMAND ${LUMISCA_HOST_CXX} -std=c++17 -O1 -Wall -Wextra -Werror -o ${LUMISCA_GENERATOR} ${CMAKE_SOURCE_DIR}/tools/lumisca/make_bitmaps.cpp
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/lumisca/make_bitmaps.cpp
     COMMENT "Building the picture generator for the build machine")
   add_custom_command(

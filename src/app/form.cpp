@@ -1,13 +1,11 @@
 #include "app/form.h"
 
+#include "app/autostart.h"
 #include "app/languages.h"
-#include "app/later.h"
 #include "app/settings.h"
 #include "app/switches.h"
-#include "cpu/cpu_page.h"
-#include "hw/log.h"
-#include "idle/idle_threads.h"
-#include "ui/dsa.h"
+#include "app/cpu_page.h"
+#include "common/log.h"
 
 const char* const kTitlePrefix = "Quillar Vantor";
 const char* const kCompiledStamp = "2008.01.07 14:05:55";
@@ -21,7 +19,14 @@ T* TQuillarForm::Add(A&&... args) {
     return raw;
 }
 
-TQuillarForm::TQuillarForm(FormHost& host) : host(host) {
+TQuillarForm::TQuillarForm(FormHost& host, const FormServices& services)
+    : host(host),
+      registry(services.registry),
+      cpu(services.processors),
+      idle(services.threads, chipset.ChipsetOptimized, chipset.C2PortAddress),
+      dialogs(services.registry, services.dialogs),
+      idlePriorities(idle),
+      watch(services.temps, idlePriorities, services.shutdown) {
     BuildControls();
     WireHandlers();
 }
@@ -139,7 +144,8 @@ void TQuillarForm::BuildControls() {
     EditUpDown->readOnly = true;
     UpDown1 = Add<UpDown>("UpDown1", tsMonitor, Bounds{102, 24, 16, 21}, EditUpDown, 1, 255, 1);
     // The sensor count narrows the range once a temperature source is found.
-    LabelSensor = Add<Label>("LabelSensor", 56, tsMonitor, Bounds{124, 28, 180, 16}, "(%s), current temperature: %d\xB0.");
+    LabelSensor = Add<Label>("LabelSensor", 56, tsMonitor, Bounds{124, 22, 178, 30}, "(%s), current temperature: %d\xB0.");
+    LabelSensor->wordWrap = true;  // a long sensor name takes a second line
     LabelIndicated = Add<Label>("LabelIndicated", 53, tsMonitor, Bounds{20, 66, 200, 16},
                                 "If sensor indicates temperature of");
     EditTemp = Add<Edit>("EditTemp", 64, tsMonitor, Bounds{224, 62, 34, 21}, "75",
@@ -207,19 +213,25 @@ void TQuillarForm::WireHandlers() {
     rgIdle->OnClick = [this] { rgIdleClick(); };
     TrackBarIdle->OnChange = [this] { TrackBarIdleChange(); };
     MainTimer->OnTimer = [this] { TimerTimer(); };
+    WireMonitorHandlers();
+    btAdd->OnClick = [this] { btAddClick(); };
+    btDel->OnClick = [this] { btDelClick(); };
+    tbFindWindows->OnChange = [this] { tbFindWindowsChange(); };
+    TimerWindows->OnTimer = [this] { TimerWindowsTimer(); };
+    btAutoStart->OnClick = [this] { btAutoStartClick(); };
 }
 
 // Main-window creation: brings every subsystem up in a fixed order.
 void TQuillarForm::FormCreate() {
-    ScanPCIBus();                                             // 1
+    chipset.ScanPCIBus();                                     // 1
     if (HasSwitch("DELAY")) host.Sleep(10000);                // 2 ReadStartSwitches
     SetLogging(HasSwitch("DEBUG"));
-    SetDSAStoragePath("Software\\Quillar\\Dialogs");          // 3
+    dialogs.SetDSAStoragePath("Software\\Quillar\\Dialogs");  // 3
     LogText("");                                              // 4
     LogText("--> Start");
     if (host.IsWindowsNT()) {                                 // 5
         LogText("WinNT");
-        LogFormat("No CPUs %d", {ProcessorCount});
+        LogFormat("No CPUs %d", {idle.ProcessorCount});
     }
     if (HasSwitch("HIBEROFF")) LogText("Returning from HIBERNATE.DLL");  // 6
     if (OpenLanguageFile()) TranslateForm(*this);             // 7
@@ -231,40 +243,40 @@ void TQuillarForm::FormCreate() {
     LogText(TitleText() + " compiled " + kCompiledStamp);     // 11
     if (cbSplash->Checked()) host.ShowSplash();               // 12
     host.MessageDialog(                                       // 13
-        Format(TranslateText("Welcome! You are running %1s for the first time.\r\n\r\nRight-click on the tray icon "
-                             "to configure Quillar.\r\nDouble-click on the icon to disable Quillar.",
-                             5064),
-               {TitleText()}),
+        FormatTranslated("Welcome! You are running %1s for the first time.\r\n\r\nRight-click on the tray icon "
+                         "to configure Quillar.\r\nDouble-click on the icon to disable Quillar.",
+                         5064,
+                         {TitleText()}),
         mtInformation, mbOK, 0, 0);
-    SetupMonitorTab(*this);                                   // 14
+    SetupMonitorTab();                                        // 14
     FillCpuPage(*this);                                       // 15
     FillClockPage(*this);
-    IdentifyChipset();                                        // 16
+    chipset.IdentifyChipset();                                // 16
     if (tray) tray->SetActive(!cbHideTaskbar->Checked());     // 17
-    CreateIdleThreads([this](const std::string& text) { host.ErrorBox(text); });  // 18
+    idle.CreateIdleThreads([this](const std::string& text) { host.ErrorBox(text); });  // 18
     MainTimer->SetEnabled(true);                              // 19
-    if (ChipsetKnown && !cbOptimize->Checked())             // 20
+    if (chipset.ChipsetKnown() && !cbOptimize->Checked())     // 20
         host.MessageDialog(
-            Format(TranslateText("%1s has detected that your computer is equipped with an AMD Athlon or Duron CPU.\r\n\r\n"
-                                 "To make sure Quillar can achieve the best cooling results you need to enable the "
-                                 "CPU/chipset optimization: \r\nGoto Options -> StartUp and enable the CPU/chipset "
-                                 "optimization.",
-                                 5068),
-                   {TitleText()}),
+            FormatTranslated("%1s has detected that your computer is equipped with an AMD Athlon or Duron CPU.\r\n\r\n"
+                             "To make sure Quillar can achieve the best cooling results you need to enable the "
+                             "CPU/chipset optimization: \r\nGoto Options -> StartUp and enable the CPU/chipset "
+                             "optimization.",
+                             5068,
+                             {TitleText()}),
             mtInformation, mbOK, 1, 0);
     UpdateAthlonOptions();                                    // 21
     TrackBarIdleChange();                                     // 22
-    SensorCountdown = 0;                                      // 23
+    watch.SensorCountdown = 0;                                // 23
     CloseLanguageFile();                                      // 24
-    SetButtonShield(*this, true);                             // 25
-    for (int n = 1; n <= ProcessorCount; ++n)                 // 26
+    SetButtonShield(*btAutoStart, true);                      // 25
+    for (int n = 1; n <= idle.ProcessorCount; ++n)            // 26
         lvTimes->AddColumn({"CPU " + std::to_string(n), 58, true});
     for (size_t row = 0; row < lvTimes->Rows().size(); ++row)
-        if (lvTimes->Rows()[row].subItems.size() < static_cast<size_t>(ProcessorCount))
-            lvTimes->SetSubItemCount(row, static_cast<size_t>(ProcessorCount));
+        if (lvTimes->Rows()[row].subItems.size() < static_cast<size_t>(idle.ProcessorCount))
+            lvTimes->SetSubItemCount(row, static_cast<size_t>(idle.ProcessorCount));
     UpdateClick();                                            // 27
     SetCooling(true);                                         // 28
-    UpdateWindowWatchTimer(*this);                            // 29
+    UpdateWindowWatchTimer();                                 // 29
     PageControl1->SetActivePage(tsAbout);                     // 30
     TaskbarWindow = host.FindTaskbarWindow();                 // 31
 }
@@ -273,7 +285,7 @@ void TQuillarForm::FormDestroy() {
     LogText("Shutdown");
     if (CoolingEnabled) SetCooling(false);
     MainTimer->SetEnabled(false);
-    DestroyIdleThreads();
+    idle.DestroyIdleThreads();
     LogText("--> Stop\r\n");
 }
 
@@ -314,7 +326,7 @@ void TQuillarForm::SettingsChangedClick() { SettingsChanged = true; }
 void TQuillarForm::TrayDblClick() {
     SetCooling(!CoolingEnabled);
     if (!tray) return;
-    if (IdleThreadsRunning())
+    if (idle.IdleThreadsRunning())
         tray->SetToolTip(tray->ToolTip());
     else
         tray->SetToolTip(TitleText());

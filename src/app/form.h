@@ -8,7 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "app/idle_priorities.h"
+#include "app/privileged_object.h"
+#include "chipset/chipset.h"
+#include "common/registry.h"
+#include "cpu/processor.h"
+#include "idle/idle_threads.h"
+#include "temp/temp_watch.h"
 #include "ui/controls.h"
+#include "ui/dsa.h"
+#include "ui/tray_view.h"
+#include "winwatch/window_watch.h"
 
 // Private messages another instance posts to the main window.
 enum PrivateMessage : unsigned {
@@ -48,48 +58,56 @@ public:
     // Opens a file with the shell; false when that failed.
     virtual bool OpenWithShell(const std::string& path) = 0;
     virtual std::string ProgramFolder() = 0;  // with a trailing backslash
+    // Loads the first of `names` that the picture library at `libraryPath` holds, as a bitmap
+    // handle for imCPU; 0 when the library or every name is missing.
+    virtual uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) = 0;
+    // The system's top-level windows, for the window watch.
+    virtual TopLevelWindows& SystemWindows() = 0;
+    // Re-creates the tray icon component from its published properties, which adds an
+    // active icon to a new taskbar; false when that has to wait (the component is busy).
+    virtual bool RecreateTrayIcon() = 0;
+    // Creates the privileged object that writes the autostart entry.
+    virtual PrivilegedObjectSource& PrivilegedObjects() = 0;
 };
 
-// The tray icon as the controller sees it.
-class TrayIconView {
-public:
-    virtual ~TrayIconView() = default;
-    virtual bool Active() const = 0;
-    virtual void SetActive(bool active) = 0;
-    virtual const std::string& ToolTip() const = 0;
-    virtual void SetToolTip(const std::string& tip) = 0;
-    // Shows picture `index` of the tray pictures.
-    virtual void SetTrayIcon(int index) = 0;
-    // Draws `text` into the drawing slot (on white when index < 0, over picture `index`
-    // otherwise) and returns the slot's index.
-    virtual int RenderTextIcon(const std::string& text, int index) = 0;
-    virtual int ImageCount() const = 0;
+// The services one run of the program works with: the system's in the program, fakes in tests.
+struct FormServices {
+    ProcessorPlatform& processors;
+    IdleThreadPlatform& threads;
+    Registry& registry;
+    DSAPlatform& dialogs;
+    TempMonitoring& temps;      // the run's temperature sources, detected once at module start
+    SystemShutdown& shutdown;   // what the watch's shutdown action calls
 };
 
-class TIdle;
 // Idle share (0..99) of one idle thread since its last sample; updates the sample.
 int MeasureIdlePercent(TIdle& thread);
 
 class TQuillarForm {
 public:
-    explicit TQuillarForm(FormHost& host);
+    TQuillarForm(FormHost& host, const FormServices& services);
     ~TQuillarForm();
 
     FormHost& host;
     TrayIconView* tray = nullptr;  // set by the view before FormCreate
 
+    // ---- the run's subsystems, handed down to whatever needs them ----
+    Registry& registry;
+    TCpu cpu;
+    TChipsetSupport chipset;
+    TIdleThreads idle;
+    TDSADialogs dialogs;
+    IdleThreadPriorities idlePriorities;  // the idle threads as the temperature watch sees them
+    TemperatureWatch watch;               // CurrentTemp, TempThreshold, SelectedSensor, SensorCountdown
+
     // ---- fields ----
     bool CoolingEnabled = false;
     bool SettingsChanged = false;
     bool Loading = false;
-    int32_t SensorCountdown = 0;
     bool DisabledByWindow = false;
     int32_t LastIconIndex = 0;
     std::string LastIconText;
     uintptr_t TaskbarWindow = 0;
-    int32_t TempThreshold = 70;
-    int32_t CurrentTemp = 0;
-    int32_t SelectedSensor = 0;
 
     // The window itself.
     std::string caption = "Quillar";
@@ -198,8 +216,31 @@ public:
     void UpdateClick();
     void rgCoolingModeClick();
     void UpdateAthlonOptions();
+    // Window watch
+    void UpdateWindowWatchTimer();
+    void tbFindWindowsChange();
+    void TimerWindowsTimer();
+    void RecreateTrayIconIfShellRestarted();
+    void btAddClick();
+    void btDelClick();
+    // Autostart
+    void btAutoStartClick();
 
     void ShellExec(const std::string& file, bool relative);
+
+    // ---- temperature page and watch (form_monitor.cpp) ----
+    // Detects the source and prepares tsMonitor; true when a source is active.
+    bool SetupMonitorTab();
+    void SelectSensor();
+    void UpdateSensorLabel();
+    void ResetSensorCountdown();
+    bool TempSourceActive() const { return watch.TempSourceActive(); }
+    // The sensor steps of the main timer's tick: countdown, reading, emergency action.
+    void WatchTemperature();
+    void UpDown1Click();
+    void UpDown2Click();
+    void TrackBarSensorChange();
+    void ButtonMonitorClick();
 
     // ---- cooling ----
     void SetCooling(bool enable);
@@ -216,6 +257,8 @@ private:
     T* Add(A&&... args);
     void BuildControls();
     void WireHandlers();
+    void WireMonitorHandlers();
+    void ShowSensorLabel();
     std::vector<std::unique_ptr<Control>> owned_;
 };
 

@@ -4,7 +4,6 @@
 
 #include <shellapi.h>
 
-#include "ui/dsa.h"
 
 namespace {
 
@@ -53,7 +52,7 @@ void WindowsForm::ErrorBoxWithCaption(const std::string& caption, const std::str
 
 int WindowsForm::MessageDialog(const std::string& text, DialogKind kind, unsigned buttons, int defaultResult,
                                int helpContext) {
-    return DSAMessageDlg(text, kind, buttons, defaultResult, helpContext);
+    return form_->dialogs.DSAMessageDlg(text, kind, buttons, defaultResult, helpContext);
 }
 
 void WindowsForm::ProcessMessages() {
@@ -157,6 +156,10 @@ std::string WindowsForm::ProgramFolder() {
     GetModuleFileNameA(nullptr, path, sizeof path);
     std::string folder = path;
     return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+uintptr_t WindowsForm::LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) {
+    return LoadPictureFromLibrary(libraryPath, names);
 }
 
 HMENU WindowsForm::BuildTrayMenu() {

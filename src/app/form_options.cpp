@@ -3,9 +3,7 @@
 
 #include "app/form.h"
 #include "app/languages.h"
-#include "app/later.h"
 #include "app/settings.h"
-#include "idle/idle_threads.h"
 
 namespace {
 // A whole number in decimal, as the action temperature must be.
@@ -21,7 +19,7 @@ bool ParseWholeNumber(const std::string& text, int32_t& value) {
 
 void TQuillarForm::ButtonOKClick() {
     try {
-        if (!ParseWholeNumber(EditTemp->Text(), TempThreshold))
+        if (!ParseWholeNumber(EditTemp->Text(), watch.TempThreshold))
             throw std::invalid_argument("'" + EditTemp->Text() + "' is not a valid integer value");
         if (SettingsChanged) SaveSettings(*this);
         host.CloseOptions();
@@ -29,7 +27,7 @@ void TQuillarForm::ButtonOKClick() {
         if (osMode && MainTimer->Enabled()) MainTimer->SetEnabled(false);
         if (!osMode && !MainTimer->Enabled()) MainTimer->SetEnabled(true);
         lvTimes->SetVisible(MainTimer->Enabled());
-        C2Idling = C2PortAvailable && rgCoolingMode->ItemIndex() == 2;
+        idle.C2Idling = chipset.C2PortAvailable && rgCoolingMode->ItemIndex() == 2;
         if (CoolingEnabled) {
             SetCooling(false);
             SetCooling(true);
@@ -38,7 +36,7 @@ void TQuillarForm::ButtonOKClick() {
         PageControl1->SetActivePage(tsMonitor);
         if (EditTemp->focusRequest) EditTemp->focusRequest();
     }
-    UpdateWindowWatchTimer(*this);
+    UpdateWindowWatchTimer();
 }
 
 void TQuillarForm::ButtonHelpClick() { ShellExec("doc\\index.html", true); }

@@ -3,9 +3,7 @@
 
 #include "app/form.h"
 #include "app/languages.h"
-#include "app/later.h"
-#include "hw/log.h"
-#include "idle/idle_threads.h"
+#include "common/log.h"
 
 namespace {
 constexpr int kRowTotalTime = 0;
@@ -17,9 +15,10 @@ constexpr size_t kMaxIconText = 255;
 int MeasureIdlePercent(TIdle& thread) {
     uint64_t kernel = 0;
     // A time that cannot be read must not pass for zero: the difference would wrap.
-    if (!IdlePlatform().KernelTime(thread.handle, kernel)) throw std::runtime_error("thread times not readable");
+    IdleThreadPlatform& platform = thread.owner.platform;
+    if (!platform.KernelTime(thread.handle, kernel)) throw std::runtime_error("thread times not readable");
     const uint32_t kernelMs = static_cast<uint32_t>(kernel / 10000);
-    const uint32_t now = IdlePlatform().TickCount();
+    const uint32_t now = platform.TickCount();
     // Differences as 32-bit unsigned values, so a wrap of the tick counter is harmless.
     const uint32_t busy = kernelMs - thread.LastKernelMs;
     const uint32_t interval = now - thread.LastSampleTick;
@@ -48,22 +47,23 @@ void TQuillarForm::DrawTrayIcon(const std::string& text, int index) {
 
 void TQuillarForm::TimerTimer() {
     try {
-        if (!TempSourceActive() && cbMBM->Checked()) SetupMonitorTab(*this);
+        if (!TempSourceActive() && cbMBM->Checked()) SetupMonitorTab();
         host.ProcessMessages();
         // The tooltip is the tick's only allocation: its lines are appended in place.
         std::string tip;
-        tip.reserve(TitleText().size() + 16 + 16 * static_cast<size_t>(ProcessorCount));
+        tip.reserve(TitleText().size() + 16 + 16 * static_cast<size_t>(idle.ProcessorCount));
         tip = TitleText();
         if (TempSourceActive()) {
-            WatchTemperature(*this);
-            FormatAppend(tip, "\rTemp: %d\xB0", {CurrentTemp});
+            WatchTemperature();
+            watch.AppendTemperatureLine(tip);
         }
-        if (IdleThreadsRunning()) {
+        if (idle.IdleThreadsRunning()) {
+            watch.DropRaisedPriorities();
             int sum = 0;
             int measured = 0;
             const bool listVisible = host.OptionsVisible();
-            for (int cpu = 0; cpu < ProcessorCount; ++cpu) {
-                TIdle* t = IdleThreads[cpu];
+            for (int cpu = 0; cpu < idle.ProcessorCount; ++cpu) {
+                TIdle* t = idle.IdleThreads[cpu];
                 if (!t) {
                     // No thread for this processor: nothing to measure, left out of the average.
                     FormatAppend(tip, "\rCPU %d: -", {cpu + 1});
@@ -71,12 +71,11 @@ void TQuillarForm::TimerTimer() {
                         for (int row : {kRowTotalTime, kRowTotalIdle, kRowCurrentIdle}) lvTimes->SetCell(row, cpu + 1, "-");
                     continue;
                 }
-                if (t->PriorityLevel() != 0 && CurrentTemp < TempThreshold) t->SetPriorityLevel(0);
                 int current = 0;
                 int64_t total = 0;
                 try {
                     current = MeasureIdlePercent(*t);
-                    const uint32_t span = t->LastSampleTick - IdleStartTick.load();
+                    const uint32_t span = t->LastSampleTick - idle.IdleStartTick.load();
                     total = span ? RoundHalfEven(static_cast<double>(t->LastKernelMs) * 100.0 / span) : 0;
                 } catch (const std::exception&) {
                     current = 0;
@@ -99,7 +98,7 @@ void TQuillarForm::TimerTimer() {
                 DrawTrayIcon(ZeroPad(average, 2), -1);
                 break;
             case 2: {
-                int level = IdleThreads[0] ? IdleThreads[0]->PriorityLevel() : 0;
+                int level = idle.IdleThreads[0] ? idle.IdleThreads[0]->PriorityLevel() : 0;
                 DrawTrayIcon(level != 0 ? std::to_string(level) : std::string(), average / 14);
                 break;
             }
@@ -115,13 +114,13 @@ void TQuillarForm::TimerTimer() {
 
 void TQuillarForm::TrackBarIdleChange() {
     MainTimer->SetInterval(static_cast<unsigned>(TrackBarIdle->Position()) * 100);
-    ResetSensorCountdown(*this);
+    ResetSensorCountdown();
     SettingsChanged = true;
 }
 
 void TQuillarForm::rgIdleClick() {
-    if (rgIdle->ItemIndex() == 0 && IdleThreads[0])
-        DrawTrayIcon("", IdleThreads[0]->Suspended ? 8 : 9);
+    if (rgIdle->ItemIndex() == 0 && idle.IdleThreads[0])
+        DrawTrayIcon("", idle.IdleThreads[0]->Suspended ? 8 : 9);
     if (MainTimer->Enabled()) TimerTimer();
     SettingsChanged = true;
 }

@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include "cpu/cpu_report.h"
+#include "ui/url_label_win32.h"
+
 
 namespace {
 
@@ -21,7 +25,29 @@ std::string WindowText(HWND h) {
 
 }  // namespace
 
-WindowsForm::WindowsForm() : form_(std::make_unique<TQuillarForm>(*this)) {}
+namespace {
+
+// The system's services for the program's one run.
+FormServices SystemServices(TempMonitoring& temps, SystemShutdown& shutdown) {
+    return FormServices{SystemProcessorPlatform(), WindowsIdleThreadPlatform(), ProcessRegistry(),
+                        ProcessDSAPlatform(), temps, shutdown};
+}
+
+}  // namespace
+
+// The hidden application window: closing it from outside closes the main window, so that the
+// program ends through its shutdown instead of losing its windows underneath it.
+LRESULT CALLBACK WindowsForm::ApplicationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE) {
+        if (HWND main = reinterpret_cast<HWND>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)))
+            PostMessageA(main, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+WindowsForm::WindowsForm(TempMonitoring& temps, SystemShutdown& shutdown)
+    : form_(std::make_unique<TQuillarForm>(*this, SystemServices(temps, shutdown))) {}
 
 WindowsForm::~WindowsForm() {
     for (auto& [name, font] : fonts_) DeleteObject(font);
@@ -34,7 +60,7 @@ bool WindowsForm::Create(HINSTANCE instance) {
     InitCommonControlsEx(&icc);
 
     WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = ApplicationProc;
     wc.hInstance = instance;
     wc.lpszClassName = kApplicationClass;
     RegisterClassA(&wc);
@@ -66,6 +92,10 @@ bool WindowsForm::Create(HINSTANCE instance) {
     window_ = CreateWindowExA(exStyle, kMainClass, f.caption.c_str(), style, x, y, w, h, appWindow_, nullptr,
                               instance, this);
     if (!window_) return false;
+    SetWindowLongPtrA(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window_));
+    // Consent prompts of the privileged object are modal to the main window.
+    privilegedObjects_ =
+        std::make_unique<ComPrivilegedObjectSource>(window_, WindowsVersionCode(SystemProcessorPlatform()));
 
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
@@ -79,7 +109,7 @@ bool WindowsForm::Create(HINSTANCE instance) {
     return true;
 }
 
-void WindowsForm::SetTray(std::unique_ptr<TrayIconView> tray) {
+void WindowsForm::SetTray(std::unique_ptr<ProgramTrayView> tray) {
     tray_ = std::move(tray);
     form_->tray = tray_.get();
 }
@@ -154,11 +184,11 @@ void WindowsForm::CreateControlWindow(Control& c) {
     case ControlKind::PageControl: {
         h = CreateWindowExA(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", style | WS_CLIPSIBLINGS | TCS_MULTILINE, b.left,
                             b.top, b.width, b.height, window_, hid, instance_, nullptr);
-        auto& pc = static_cast<PageControl&>(c);
-        for (size_t i = 0; i < pc.pages.size(); ++i) {
+        const std::vector<TabSheet*> pages = VisiblePages();
+        for (size_t i = 0; i < pages.size(); ++i) {
             TCITEMA item{};
             item.mask = TCIF_TEXT;
-            std::string caption = pc.pages[i]->Caption();
+            std::string caption = pages[i]->Caption();
             item.pszText = caption.data();
             SendMessageA(h, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
         }
@@ -172,8 +202,12 @@ void WindowsForm::CreateControlWindow(Control& c) {
         SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         break;
     }
-    case ControlKind::Label:
     case ControlKind::UrlLabel: {
+        const RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
+        h = CreateUrlLabelWindow(parent, id, r, c.Visible(), c.Caption(), static_cast<UrlLabel&>(c).url);
+        break;
+    }
+    case ControlKind::Label: {
         DWORD ss = c.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
         if (c.fontSize >= 24) ss = SS_CENTER | SS_CENTERIMAGE;
         h = CreateWindowExA(0, "STATIC", c.Caption().c_str(), style | ss | SS_NOTIFY, b.left, b.top,
@@ -298,23 +332,17 @@ void WindowsForm::Update(Control& c) {
     case ControlKind::PageControl:
         ShowActivePage();
         break;
-    case ControlKind::TabSheet: {
-        auto& pc = static_cast<PageControl&>(*c.parent);
-        for (size_t i = 0; i < pc.pages.size(); ++i)
-            if (pc.pages[i] == &c) {
-                TCITEMA item{};
-                item.mask = TCIF_TEXT;
-                std::string caption = c.Caption();
-                item.pszText = caption.data();
-                SendMessageA(windows_.at(&pc), TCM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
-            }
+    case ControlKind::TabSheet:
+        UpdateTabs();  // its caption or whether its tab shows
         return;
-    }
     case ControlKind::Label:
     case ControlKind::UrlLabel:
-    case ControlKind::Button:
     case ControlKind::GroupBox:
         if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
+        break;
+    case ControlKind::Button:
+        if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
+        SetButtonShieldGlyph(h, static_cast<Button&>(c).shield);
         break;
     case ControlKind::CheckBox:
         if (WindowText(h) != c.Caption()) SetWindowTextA(h, c.Caption().c_str());
@@ -421,10 +449,48 @@ void WindowsForm::ShowActivePage() {
         const bool active = page == form_->PageControl1->ActivePage();
         ShowWindow(it->second, active ? SW_SHOWNA : SW_HIDE);
     }
-    auto& pages = form_->PageControl1->pages;
-    for (size_t i = 0; i < pages.size(); ++i)
-        if (pages[i] == form_->PageControl1->ActivePage() && windows_.count(form_->PageControl1))
-            SendMessageA(windows_.at(form_->PageControl1), TCM_SETCURSEL, i, 0);
+    auto tabs = windows_.find(form_->PageControl1);
+    if (tabs == windows_.end()) return;
+    // A page whose tab is hidden may still be shown (the "&OK" guard turns to tsMonitor):
+    // then no tab is selected.
+    const std::vector<TabSheet*> pages = VisiblePages();
+    const auto at = std::find(pages.begin(), pages.end(), form_->PageControl1->ActivePage());
+    SendMessageA(tabs->second, TCM_SETCURSEL, at == pages.end() ? -1 : at - pages.begin(), 0);
+}
+
+std::vector<TabSheet*> WindowsForm::VisiblePages() const {
+    std::vector<TabSheet*> shown;
+    for (TabSheet* page : form_->PageControl1->pages)
+        if (page->Visible()) shown.push_back(page);
+    return shown;
+}
+
+void WindowsForm::UpdateTabs() {
+    auto tabs = windows_.find(form_->PageControl1);
+    if (tabs == windows_.end()) return;
+    const HWND h = tabs->second;
+    const std::vector<TabSheet*> pages = VisiblePages();
+    std::vector<std::string> wanted;
+    for (TabSheet* page : pages) wanted.push_back(page->Caption());
+    std::vector<std::string> current(static_cast<size_t>(SendMessageA(h, TCM_GETITEMCOUNT, 0, 0)));
+    for (size_t i = 0; i < current.size(); ++i) {
+        char text[128] = "";
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(h, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        current[i] = text;
+    }
+    if (current == wanted) return;
+    SendMessageA(h, TCM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = wanted[i].data();
+        SendMessageA(h, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    ShowActivePage();
 }
 
 void WindowsForm::PaintBuiltinImage(HWND hwnd, const Image& image, HDC dc) {
@@ -568,7 +634,7 @@ bool WindowsForm::HandleChildNotification(UINT msg, WPARAM wp, LPARAM lp, LRESUL
         if (it == byId_.end()) return false;
         if (it->second->kind == ControlKind::PageControl && nm->code == TCN_SELCHANGE) {
             const int sel = static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0));
-            auto& pages = form_->PageControl1->pages;
+            const std::vector<TabSheet*> pages = VisiblePages();
             if (sel >= 0 && sel < static_cast<int>(pages.size())) form_->PageControl1->SetActivePage(pages[sel]);
             return true;
         }
@@ -589,22 +655,10 @@ bool WindowsForm::HandleChildNotification(UINT msg, WPARAM wp, LPARAM lp, LRESUL
         result = TRUE;
         return true;
     }
-    case WM_CTLCOLORSTATIC: {
-        HWND h = reinterpret_cast<HWND>(lp);
-        for (auto& [control, hwnd] : windows_)
-            if (hwnd == h && control->kind == ControlKind::UrlLabel) {
-                HDC dc = reinterpret_cast<HDC>(wp);
-                SetTextColor(dc, RGB(0, 0, 255));
-                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-                result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-                return true;
-            }
-        return false;
-    }
     case WM_SETCURSOR: {
         HWND h = reinterpret_cast<HWND>(wp);
         for (auto& [control, hwnd] : windows_)
-            if (hwnd == h && (control->handCursor || control->kind == ControlKind::UrlLabel)) {
+            if (hwnd == h && control->handCursor) {
                 SetCursor(LoadCursor(nullptr, IDC_HAND));
                 result = TRUE;
                 return true;
@@ -632,9 +686,18 @@ LRESULT WindowsForm::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
+    case WM_POWERBROADCAST:
+        // The result stays 0, and the message is not passed on.
+        WMPowerBroadcast(wp);
+        return 0;
     case WM_CLOSE:
-        // The close box hides the window and applies nothing.
-        modal_ = false;
+        // The close box hides the window and applies nothing. While the window is hidden there
+        // is no close box: the message comes from outside (as a task manager closes a
+        // program), and the program ends the ordinary way.
+        if (OptionsVisible())
+            CloseOptions();  // wakes the modal loop, also for a message sent from outside
+        else
+            Terminate();
         return 0;
     default:
         return DefWindowProcA(hwnd, msg, wp, lp);

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "app/form.h"
+#include "app/privileged_object_win32.h"
+#include "ui/tray_view_win32.h"
 
 class WindowsForm : public FormHost {
 public:
-    WindowsForm();
+    WindowsForm(TempMonitoring& temps, SystemShutdown& shutdown);
     ~WindowsForm() override;
 
     // Creates the hidden application window and the main window (class "TQuillarForm"),
@@ -43,14 +45,19 @@ public:
     bool IsWindowsNT() override;
     bool OpenWithShell(const std::string& path) override;
     std::string ProgramFolder() override;
+    uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) override;
+    TopLevelWindows& SystemWindows() override;
+    bool RecreateTrayIcon() override;
+    PrivilegedObjectSource& PrivilegedObjects() override;
 
     // Installs the tray icon (its view lives with the window).
-    void SetTray(std::unique_ptr<TrayIconView> tray);
+    void SetTray(std::unique_ptr<ProgramTrayView> tray);
     // The tray menu, opened by the tray component.
     HMENU BuildTrayMenu();
     void RunMenuCommand(UINT id);
 
 private:
+    static LRESULT CALLBACK ApplicationProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -62,15 +69,22 @@ private:
     HWND ParentWindowOf(const Control& c) const;
     HFONT FontFor(const Control& c);
     void ShowActivePage();
+    // The tab row holds the visible pages only, in their order.
+    std::vector<TabSheet*> VisiblePages() const;
+    void UpdateTabs();
     void UpdateTimer(Timer& t);
     void PaintBuiltinImage(HWND hwnd, const Image& image, HDC dc);
+    // WM_POWERBROADCAST: logged; a suspend hands over to the companion and ends the program.
+    void WMPowerBroadcast(WPARAM code);
 
     HINSTANCE instance_ = nullptr;
     HWND appWindow_ = nullptr;
     HWND window_ = nullptr;
     HWND tooltip_ = nullptr;
     std::unique_ptr<TQuillarForm> form_;
-    std::unique_ptr<TrayIconView> tray_;
+    std::unique_ptr<ProgramTrayView> tray_;
+    std::unique_ptr<TopLevelWindows> topLevelWindows_ = SystemTopLevelWindows();
+    std::unique_ptr<ComPrivilegedObjectSource> privilegedObjects_;
     std::map<const Control*, HWND> windows_;
     std::map<const Control*, std::vector<HWND>> radioButtons_;
     std::map<int, Control*> byId_;
@@ -80,3 +94,12 @@ private:
     bool terminating_ = false;
     int nextId_ = 1000;
 };
+
+// The program's tray: the pictures of the resource `bitmapId`, a double click running
+// TrayDblClick, and the main window's tray menu (built afresh, with its check mark, each
+// time it opens) brought up over the application window.
+std::unique_ptr<ProgramTrayView> MakeProgramTray(HINSTANCE module, UINT bitmapId, WindowsForm& form);
+
+// Loads the first of `names` that the picture library at `libraryPath` (a full path) holds,
+// as a bitmap; 0 when the library or every name is missing (cpu_picture_win32.cpp).
+uintptr_t LoadPictureFromLibrary(const std::string& libraryPath, const std::vector<std::string>& names);

@@ -130,6 +130,10 @@ std::string TranslateText(const std::string& english, int number) {
     return text.empty() ? english : text;
 }
 
+std::string FormatTranslated(const std::string& english, int number, std::initializer_list<FormatArg> args) {
+    return FormatWithFallback(TranslateText(english, number), english, args);
+}
+
 void TranslateForm(TQuillarForm& form) {
     for (Control* c : form.components) TranslateComponent(*c);
     // Menu items not listed among the components are the form's too.

@@ -7,6 +7,8 @@
 #include <vector>
 #include <string>
 
+#include "common/format.h"
+
 class TQuillarForm;
 
 // The language file: the program's folder + "quillar.ini"; empty until start-up sets it.
@@ -29,6 +31,9 @@ void CloseLanguageFile();
 std::string ReadLanguageText(int number);
 // The translation of text `number`, or `english` when there is none.
 std::string TranslateText(const std::string& english, int number);
+// Text `number` formatted over `args`. A translation is outside input: when it does not fit
+// the arguments, the English pattern is formatted instead.
+std::string FormatTranslated(const std::string& english, int number, std::initializer_list<FormatArg> args);
 // Captions by Tag, hints by Tag + 10000, radio items by Tag + 2000 (comma text).
 void TranslateForm(TQuillarForm& form);
 

@@ -1,8 +1,11 @@
 #include "app/settings.h"
 
+#include <optional>
+#include <variant>
+
 #include "app/commatext.h"
 #include "app/form.h"
-#include "autostart/autostart.h"
+#include "app/autostart.h"
 
 const char* const kSettingsKey = "SOFTWARE\\Quillar";
 const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -10,63 +13,80 @@ const char* const kRunValue = "Quillar";
 
 namespace {
 
-// Reads values in order until the first one that is missing or of another type; after
-// that every read reports failure, so the caller falls back to the defaults.
-class SettingsReader {
-public:
-    explicit SettingsReader(RegistryKey* key) : key_(key), failed_(key == nullptr) {}
-    bool Failed() const { return failed_; }
+// Where a stored value goes: a control of the options window or a field of the temperature
+// watch. Booleans are the check boxes: stored as 0 or 1, read as true for anything but 0.
+using Target = std::variant<CheckBox* TQuillarForm::*, RadioGroup* TQuillarForm::*, TrackBar* TQuillarForm::*,
+                            UpDown* TQuillarForm::*, int32_t TemperatureWatch::*>;
 
-    bool Integer(const char* name, int32_t& value) {
-        if (failed_) return false;
-        if (key_->ReadInteger(name, value) != RegistryRead::Ok) failed_ = true;
-        return !failed_;
-    }
-    bool Boolean(const char* name, bool& value) {
-        int32_t v = 0;
-        if (!Integer(name, v)) return false;
-        value = v != 0;
-        return true;
-    }
+template <class T>
+T*& Member(TQuillarForm& form, T* TQuillarForm::*control) { return form.*control; }
+int32_t& Member(TQuillarForm& form, int32_t TemperatureWatch::*field) { return form.watch.*field; }
 
-private:
-    RegistryKey* key_;
-    bool failed_;
-};
+int32_t ValueOf(const CheckBox* c) { return c->Checked() ? 1 : 0; }
+int32_t ValueOf(const RadioGroup* c) { return c->ItemIndex(); }
+int32_t ValueOf(const TrackBar* c) { return c->Position(); }
+int32_t ValueOf(const UpDown* c) { return c->Position(); }
+int32_t ValueOf(int32_t v) { return v; }
 
-void ApplyDefaults(TQuillarForm& form) {
-    form.cbSplash->SetChecked(true);
-    form.cbOptimize->SetChecked(false);
-    form.cbHideTaskbar->SetChecked(false);
-    form.rgCoolingMode->SetItemIndex(1);
-    form.cbMBM->SetChecked(false);
-    form.rgIdle->SetItemIndex(2);
-    form.TrackBarIdle->SetPosition(10);
-    form.TrackBarSensor->SetPosition(6);
-    form.rgAction->SetItemIndex(0);
-    form.TempThreshold = 70;
-    form.UpDown1->SetPosition(1);
-    form.UpDown2->SetPosition(70);
-    form.cbFixAudio->SetChecked(false);
+void Assign(CheckBox* c, int32_t v) { c->SetChecked(v != 0); }
+void Assign(RadioGroup* c, int32_t v) { c->SetItemIndex(v); }
+void Assign(TrackBar* c, int32_t v) { c->SetPosition(v); }
+void Assign(UpDown* c, int32_t v) { c->SetPosition(v); }
+void Assign(int32_t& field, int32_t v) { field = v; }
+
+int32_t Get(TQuillarForm& form, const Target& target) {
+    return std::visit([&](auto member) { return ValueOf(Member(form, member)); }, target);
+}
+void Set(TQuillarForm& form, const Target& target, int32_t value) {
+    std::visit([&](auto member) { Assign(Member(form, member), value); }, target);
 }
 
-// The settings that have defaults, in their stored order. Stops at the first failure.
-void ReadDefaultedSettings(TQuillarForm& form, SettingsReader& r) {
-    bool b = false;
-    int32_t v = 0;
-    if (r.Boolean("SplashScreen", b)) form.cbSplash->SetChecked(b);
-    if (r.Boolean("Optimization", b)) form.cbOptimize->SetChecked(b);
-    if (r.Boolean("HideTaskBar", b)) form.cbHideTaskbar->SetChecked(b);
-    if (r.Integer("K7CoolingMode", v)) form.rgCoolingMode->SetItemIndex(v);
-    if (r.Boolean("WaitForMBM", b)) form.cbMBM->SetChecked(b);
-    if (r.Integer("IdleDisplay", v)) form.rgIdle->SetItemIndex(v);
-    if (r.Integer("IdleInterval", v)) form.TrackBarIdle->SetPosition(v);
-    if (r.Integer("SensorInterval", v)) form.TrackBarSensor->SetPosition(v);
-    if (r.Integer("Emergency Action", v)) form.rgAction->SetItemIndex(v);
-    if (r.Integer("Temp", v)) form.TempThreshold = v;
-    if (r.Integer("MBMSensor", v)) form.UpDown1->SetPosition(v);
-    if (r.Integer("Temp", v)) form.UpDown2->SetPosition(v);
-    if (r.Boolean("OptFixSnd", b)) form.cbFixAudio->SetChecked(b);
+// The values that have defaults, one row each, in their read order (the order the defaults
+// are applied in too). Writing follows `writeRank`.
+struct SettingRow {
+    const char* name;
+    int32_t defaultValue;
+    Target target;
+    std::optional<Target> alsoFills;  // a second control the same value fills
+    int writeRank;
+    bool written16Bit = false;  // written as a signed 16-bit number, widened
+};
+
+using F = TQuillarForm;
+const SettingRow kSettings[] = {
+    {"SplashScreen", 1, &F::cbSplash, {}, 0},
+    {"Optimization", 0, &F::cbOptimize, {}, 1},
+    {"HideTaskBar", 0, &F::cbHideTaskbar, {}, 2},
+    {"K7CoolingMode", 1, &F::rgCoolingMode, {}, 3},
+    {"WaitForMBM", 0, &F::cbMBM, {}, 4},
+    {"IdleDisplay", 2, &F::rgIdle, {}, 5},
+    {"IdleInterval", 10, &F::TrackBarIdle, {}, 6},
+    {"SensorInterval", 6, &F::TrackBarSensor, {}, 8},
+    {"Emergency Action", 0, &F::rgAction, {}, 7},
+    {"Temp", 70, &TemperatureWatch::TempThreshold, &F::UpDown2, 9},
+    {"MBMSensor", 1, &F::UpDown1, {}, 10, true},
+    {"OptFixSnd", 0, &F::cbFixAudio, {}, 11},
+};
+constexpr int kSettingCount = static_cast<int>(sizeof kSettings / sizeof kSettings[0]);
+
+void Fill(TQuillarForm& form, const SettingRow& row, int32_t value) {
+    Set(form, row.target, value);
+    if (row.alsoFills) Set(form, *row.alsoFills, value);
+}
+
+void ApplyDefaults(TQuillarForm& form) {
+    for (const SettingRow& row : kSettings) Fill(form, row, row.defaultValue);
+}
+
+// Reads the rows in order until the first value that is missing or of another type.
+bool ReadDefaultedSettings(TQuillarForm& form, RegistryKey* key) {
+    if (!key) return false;
+    for (const SettingRow& row : kSettings) {
+        int32_t v = 0;
+        if (key->ReadInteger(row.name, v) != RegistryRead::Ok) return false;
+        Fill(form, row, v);
+    }
+    return true;
 }
 
 // The window list and its interval have no defaults: a failed read keeps what the
@@ -102,16 +122,14 @@ void LoadSettings(TQuillarForm& form, Registry& registry) {
     form.Loading = true;
     {
         std::unique_ptr<RegistryKey> key = registry.Open(RegistryRoot::CurrentUser, kSettingsKey, KeyAccess::Create);
-        SettingsReader reader(key.get());
-        ReadDefaultedSettings(form, reader);
-        bool ok = !reader.Failed();
+        bool ok = ReadDefaultedSettings(form, key.get());
         if (key && !ReadWindowSettings(form, *key)) ok = false;
         if (!ok) {
             ApplyDefaults(form);
             form.SettingsChanged = true;
         }
     }
-    form.EditTemp->SetText(std::to_string(form.TempThreshold));
+    form.EditTemp->SetText(std::to_string(form.watch.TempThreshold));
 
     // The autostart entry is only looked at, so reading access is enough (full access
     // to the machine's Run key is refused to ordinary users).
@@ -123,18 +141,12 @@ void LoadSettings(TQuillarForm& form, Registry& registry) {
 void SaveSettings(TQuillarForm& form, Registry& registry) {
     if (std::unique_ptr<RegistryKey> key = registry.Open(RegistryRoot::CurrentUser, kSettingsKey, KeyAccess::Create)) {
         // A failing write is not reported; the remaining values are still written.
-        key->WriteInteger("SplashScreen", form.cbSplash->Checked() ? 1 : 0);
-        key->WriteInteger("Optimization", form.cbOptimize->Checked() ? 1 : 0);
-        key->WriteInteger("HideTaskBar", form.cbHideTaskbar->Checked() ? 1 : 0);
-        key->WriteInteger("K7CoolingMode", form.rgCoolingMode->ItemIndex());
-        key->WriteInteger("WaitForMBM", form.cbMBM->Checked() ? 1 : 0);
-        key->WriteInteger("IdleDisplay", form.rgIdle->ItemIndex());
-        key->WriteInteger("IdleInterval", form.TrackBarIdle->Position());
-        key->WriteInteger("Emergency Action", form.rgAction->ItemIndex());
-        key->WriteInteger("SensorInterval", form.TrackBarSensor->Position());
-        key->WriteInteger("Temp", form.TempThreshold);
-        key->WriteInteger("MBMSensor", static_cast<int16_t>(form.UpDown1->Position()));
-        key->WriteInteger("OptFixSnd", form.cbFixAudio->Checked() ? 1 : 0);
+        for (int rank = 0; rank < kSettingCount; ++rank)
+            for (const SettingRow& row : kSettings) {
+                if (row.writeRank != rank) continue;
+                const int32_t v = Get(form, row.target);
+                key->WriteInteger(row.name, row.written16Bit ? static_cast<int16_t>(v) : v);
+            }
         key->WriteString("WindowList", CommaText(form.ListBoxWindows->Items()));
         key->WriteInteger("WindowListInterval", form.tbFindWindows->Position());
     }
@@ -142,5 +154,5 @@ void SaveSettings(TQuillarForm& form, Registry& registry) {
     form.SettingsChanged = false;
 }
 
-void LoadSettings(TQuillarForm& form) { LoadSettings(form, ProcessRegistry()); }
-void SaveSettings(TQuillarForm& form) { SaveSettings(form, ProcessRegistry()); }
+void LoadSettings(TQuillarForm& form) { LoadSettings(form, form.registry); }
+void SaveSettings(TQuillarForm& form) { SaveSettings(form, form.registry); }

@@ -1,7 +1,7 @@
 // The settings store: every option lives as one value under HKEY_CURRENT_USER
 // "SOFTWARE\Quillar"; the form's controls are the working copy.
 #pragma once
-#include "app/registry.h"
+#include "common/registry.h"
 
 class TQuillarForm;
 

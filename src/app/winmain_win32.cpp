@@ -1,15 +1,16 @@
 // Program entry: module start-up, platform refusal, single instance and the message loop.
 #include <windows.h>
+#include <objbase.h>
 
 #include "app/form_win32.h"
 #include "app/languages.h"
-#include "app/later.h"
+#include "app/program_shutdown.h"
 #include "app/resource_tray.h"
 #include "app/switches.h"
 #include "hw/backend.h"
 #include "hw/driver.h"
-#include "idle/idle_threads.h"
-#include "ui/tray_view_win32.h"
+#include "hw/pci_config.h"
+#include "temp/temp_monitoring.h"
 
 namespace {
 
@@ -60,9 +61,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
     }
     PreparePCIAccess();
-    SetIdleThreadPlatform(&WindowsIdleThreadPlatform());
-    CountProcessors();
-    PrepareTempSources();
+    // The run's temperature sources, looked for a first time.
+    TempMonitoring temps(SystemSharedMemory());
+    temps.DetectTempSource();
 
     // Program entry.
     SetLanguageFilePath(ProgramFile());
@@ -82,12 +83,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
 
+    // COM on the main thread, for the privileged object (apartment-threaded: its consent
+    // prompt is modal to the main window).
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
-        WindowsForm form;
+        WindowsForm form(temps, ProgramShutdown());
+        form.Form().idle.CountProcessors();
         form.SetTray(MakeProgramTray(instance, IDB_TRAYICONS, form));
         if (form.Create(instance)) form.Run();
         form.Destroy();
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     CleanUpModules();
     return 0;
 }

@@ -4,6 +4,11 @@
 
 namespace {
 
+// The largest index, width or precision a pattern may give. Patterns come from translators
+// too: a larger number is taken for a broken pattern rather than a request for that many
+// blanks (or a number that does not fit).
+constexpr int kLargestNumber = 1024;
+
 // Appends the digits of `magnitude`, at least `minDigits` of them, to `out`.
 void AppendDigits(std::string& out, uint64_t magnitude, unsigned base, int minDigits) {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -56,6 +61,7 @@ void FormatAppend(std::string& out, std::string_view pattern, std::initializer_l
             value = 0;
             while (i < pattern.size() && pattern[i] >= '0' && pattern[i] <= '9') {
                 value = value * 10 + (pattern[i] - '0');
+                if (value > kLargestNumber) Invalid(pattern);
                 ++i;
                 any = true;
             }
@@ -122,6 +128,15 @@ std::string Format(std::string_view pattern, std::initializer_list<FormatArg> ar
     std::string out;
     FormatAppend(out, pattern, args);
     return out;
+}
+
+std::string FormatWithFallback(std::string_view pattern, std::string_view fallback,
+                               std::initializer_list<FormatArg> args) {
+    try {
+        return Format(pattern, args);
+    } catch (const EFormatError&) {
+        return Format(fallback, args);
+    }
 }
 
 int64_t RoundHalfEven(double value) {

@@ -45,6 +45,10 @@ public:
 std::string Format(std::string_view pattern, std::initializer_list<FormatArg> args);
 // The same, appended to `out` (no allocation when `out` has room).
 void FormatAppend(std::string& out, std::string_view pattern, std::initializer_list<FormatArg> args);
+// Formats a pattern that comes from outside the program (a translation); when it does not
+// fit `args`, formats `fallback` instead, the program's own pattern for the same arguments.
+std::string FormatWithFallback(std::string_view pattern, std::string_view fallback,
+                               std::initializer_list<FormatArg> args);
 
 // Nearest integer, halves going to the even neighbour (0.5 -> 0, 1.5 -> 2, 2.5 -> 2).
 int64_t RoundHalfEven(double value);

@@ -4,12 +4,8 @@
 #include <initializer_list>
 #include <optional>
 
+#include "cpu/processor.h"
 #include "hw/backend.h"
-#include "hw/driver.h"
-#include "hw/registers.h"
-
-TProcessorInfo ProcessorInfo;
-hw::CpuidRegisters CpuidResult{0, 0, 0, 0};
 
 namespace {
 
@@ -199,7 +195,9 @@ std::string VendorText(const hw::CpuidRegisters& r) {
     return std::string(text);
 }
 
-void ReadSignature() {
+}  // namespace
+
+void TCpu::ReadSignature() {
     TProcessorInfo& p = ProcessorInfo;
     p.MaxStandardLevel = ExecuteCpuid(0);
     p.VendorString = VendorText(CpuidResult);
@@ -212,7 +210,7 @@ void ReadSignature() {
     }
 }
 
-void ClassifyVendor() {
+void TCpu::ClassifyVendor() {
     TProcessorInfo& p = ProcessorInfo;
     p.VendorCode = VendorCodeOf(p.VendorString);
     if (p.VendorCode == kVendorIDT && p.Family >= 6) p.VendorCode = kVendorVIA;
@@ -225,7 +223,7 @@ void ClassifyVendor() {
     }
 }
 
-void ReadBrandString() {
+void TCpu::ReadBrandString() {
     TProcessorInfo& p = ProcessorInfo;
     p.MaxExtendedLevel = ExecuteCpuid(0x80000000u);
     p.BrandString.clear();
@@ -239,19 +237,17 @@ void ReadBrandString() {
     }
 }
 
-}  // namespace
-
-bool IsCpuidAvailable() {
+bool TCpu::IsCpuidAvailable() {
     ProcessorInfo.CpuidAvailable = hw::backend::CpuidToggles();
     return ProcessorInfo.CpuidAvailable;
 }
 
-uint32_t ExecuteCpuid(uint32_t leaf) {
+uint32_t TCpu::ExecuteCpuid(uint32_t leaf) {
     CpuidResult = hw::backend::Cpuid(leaf);
     return CpuidResult.eax;
 }
 
-bool IsCyrixProcessor() { return hw::backend::DivisionKeepsFlags(); }
+bool TCpu::IsCyrixProcessor() { return hw::backend::DivisionKeepsFlags(); }
 
 int VendorCodeOf(const std::string& vendorString) {
     for (const VendorRow& row : kVendors)
@@ -280,7 +276,7 @@ int L2SizeFromDescriptors(const hw::CpuidRegisters& leaf2) {
     return size;
 }
 
-int L2CacheSizeKB() {
+int TCpu::L2CacheSizeKB() {
     ExecuteCpuid(2);
     return L2SizeFromDescriptors(CpuidResult);
 }
@@ -320,24 +316,20 @@ void NameProcessor(TProcessorInfo& info, const std::function<int()>& l2SizeKB) {
     }
 }
 
-void ResetProcessorInfo() {
+void TCpu::IdentifyProcessor() {
     ProcessorInfo = TProcessorInfo{};
     CpuidResult = hw::CpuidRegisters{0, 0, 0, 0};
-}
-
-void IdentifyProcessor() {
-    ResetProcessorInfo();
     if (IsCpuidAvailable()) {
         ReadSignature();
     } else if (IsCyrixProcessor()) {
         // Many Cyrix parts ship with CPUID switched off; bit 7 of CCR4 switches it on.
-        GrantCyrixPorts();
-        EnableCyrixExtendedRegisters();
-        ModifyCyrixRegister(kCyrixCCR4, 0x80, 0);
+        registers.GrantCyrixPorts();
+        registers.EnableCyrixExtendedRegisters();
+        registers.ModifyCyrixRegister(kCyrixCCR4, 0x80, 0);
         if (IsCpuidAvailable()) ReadSignature();
     }
     if (!ProcessorInfo.CpuidAvailable) return;
     ClassifyVendor();
     ReadBrandString();
-    NameProcessor(ProcessorInfo, [] { return L2CacheSizeKB(); });
+    NameProcessor(ProcessorInfo, [this] { return L2CacheSizeKB(); });
 }

@@ -45,22 +45,6 @@ struct TProcessorInfo {
     std::string CodeName;       // empty when the tables give none
 };
 
-// The processor the program runs on; filled once by IdentifyProcessor at start.
-extern TProcessorInfo ProcessorInfo;
-// The registers of the last CPUID run.
-extern hw::CpuidRegisters CpuidResult;
-
-// Whether bit 21 of EFLAGS can be toggled; stores the answer in ProcessorInfo.CpuidAvailable.
-bool IsCpuidAvailable();
-// Runs CPUID for `leaf`, keeps the four registers in CpuidResult and returns EAX.
-uint32_t ExecuteCpuid(uint32_t leaf);
-// True when an 8-bit division leaves the arithmetic flags untouched (only Cyrix parts do).
-bool IsCyrixProcessor();
-// L2 size in KB from the leaf-2 descriptors 0x40-0x45; 0 for none.
-int L2CacheSizeKB();
-// Fills ProcessorInfo (starts from an empty record).
-void IdentifyProcessor();
-
 // ---- the pieces of IdentifyProcessor, usable on their own ----
 
 // The vendor code of a vendor string (before the CentaurHauls and level rules).
@@ -76,5 +60,3 @@ std::string TrimBrand(const std::string& text);
 // and only for the Intel family 6 rows that depend on the L2 size.
 void NameProcessor(TProcessorInfo& info, const std::function<int()>& l2SizeKB);
 
-// Clears ProcessorInfo (tests identify several processors in one run).
-void ResetProcessorInfo();

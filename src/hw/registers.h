@@ -1,5 +1,5 @@
 // Model-specific registers (through the driver) and Cyrix configuration registers (through
-// ports 0x22/0x23), and the per-processor power settings behind "Optimize C&PU / Chipset".
+// ports 0x22/0x23). These move bits; which bits a processor wants is decided above.
 #pragma once
 #include <cstdint>
 
@@ -10,7 +10,6 @@ struct TMsrValue {
     uint32_t high = 0;
     uint64_t Value() const { return (static_cast<uint64_t>(high) << 32) | low; }
 };
-extern TMsrValue MsrCache;
 
 constexpr uint16_t kCyrixIndexPort = 0x22;
 constexpr uint16_t kCyrixDataPort = 0x23;
@@ -20,36 +19,41 @@ constexpr uint8_t kCyrixCCR3 = 0xC3;
 constexpr uint8_t kCyrixCCR4 = 0xE8;
 constexpr uint8_t kCyrixCCR5 = 0xE9;
 
-// Driver function 20. On success the reply becomes the cache and the value is returned; on
-// failure 0 is returned and the cache is left alone.
-uint64_t ReadMsr(uint32_t reg);
-// Like ReadMsr, but tells whether the read succeeded.
-bool TryReadMsr(uint32_t reg, uint64_t& value);
-// Driver function 21 with the cache's words; true when the request succeeded.
-bool WriteMsr(uint32_t reg);
-// Stores low and high in the cache, then writes it.
-bool WriteMsrValue(uint32_t reg, uint32_t low, uint32_t high);
-// Reads the register, sets and clears bits of the cache and writes it back; returns the old
-// value. When the read fails nothing is written (the cache would hold another register's
-// value) and 0 is returned.
-uint64_t ModifyMsr(uint32_t reg, uint64_t setBits, uint64_t clearBits);
-// Like ModifyMsr, but tells whether the register was read (and so written).
-bool TryModifyMsr(uint32_t reg, uint64_t setBits, uint64_t clearBits, uint64_t& old);
+// The register access of one run: the register cache and whether ports 0x22-0x23 were
+// granted. A read followed by a write must not be interleaved with another access: the
+// main thread is the only user.
+class TRegisters {
+public:
+    TMsrValue MsrCache;
 
-// Asks the driver for ports 0x22-0x23; true when granted.
-bool GrantCyrixPorts();
-// Asks for them only when no grant was made yet in this process.
-void EnsureCyrixPorts();
-// Forgets the grant (tests swap the simulated machine).
-void ForgetCyrixPortGrant();
+    // Driver function 20. On success the reply becomes the cache and the value is returned;
+    // on failure 0 is returned and the cache is left alone.
+    uint64_t ReadMsr(uint32_t reg);
+    // Like ReadMsr, but tells whether the read succeeded.
+    bool TryReadMsr(uint32_t reg, uint64_t& value);
+    // Driver function 21 with the cache's words; true when the request succeeded.
+    bool WriteMsr(uint32_t reg);
+    // Stores low and high in the cache, then writes it.
+    bool WriteMsrValue(uint32_t reg, uint32_t low, uint32_t high);
+    // Reads the register, sets and clears bits of the cache and writes it back; returns the
+    // old value. When the read fails nothing is written (the cache would hold another
+    // register's value) and 0 is returned.
+    uint64_t ModifyMsr(uint32_t reg, uint64_t setBits, uint64_t clearBits);
+    // Like ModifyMsr, but tells whether the register was read (and so written).
+    bool TryModifyMsr(uint32_t reg, uint64_t setBits, uint64_t clearBits, uint64_t& old);
 
-uint8_t ReadCyrixRegister(uint8_t index);
-void WriteCyrixRegister(uint8_t index, uint8_t value);
-// Writes (old OR setBits) AND NOT clearBits; returns the old value.
-uint8_t ModifyCyrixRegister(uint8_t index, uint8_t setBits, uint8_t clearBits);
-// Sets bit 4 of CCR3, which opens the registers above 0xE8.
-void EnableCyrixExtendedRegisters();
+    // Asks the driver for ports 0x22-0x23; true when granted.
+    bool GrantCyrixPorts();
+    // Asks for them only when no grant was made yet.
+    void EnsureCyrixPorts();
 
-// Applies the power settings to the processor the calling thread runs on. `lockOption`
-// also sets the no-lock bits (only safe on a one-processor system).
-void ApplyProcessorSettings(bool lockOption);
+    uint8_t ReadCyrixRegister(uint8_t index);
+    void WriteCyrixRegister(uint8_t index, uint8_t value);
+    // Writes (old OR setBits) AND NOT clearBits; returns the old value.
+    uint8_t ModifyCyrixRegister(uint8_t index, uint8_t setBits, uint8_t clearBits);
+    // Sets bit 4 of CCR3, which opens the registers above 0xE8.
+    void EnableCyrixExtendedRegisters();
+
+private:
+    bool cyrixPortsGranted_ = false;
+};

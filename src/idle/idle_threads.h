@@ -4,18 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
-
-// Logical processors the program uses (at most 32: affinity masks are 32-bit). 1 until counted.
-extern int32_t ProcessorCount;
-// Tick count written by every idle thread as it starts; the last one to start leaves its value.
-extern std::atomic<uint32_t> IdleStartTick;
-
-// Written on the main thread only, read by the idle threads on every pass.
-extern std::atomic<bool> C2Idling;
-extern std::atomic<bool> ChipsetOptimized;
-extern std::atomic<uint32_t> C2PortAddress;
 
 // Priority levels 0..6 and the Windows thread priorities they stand for.
 constexpr int kPriorityLevels = 7;
@@ -37,16 +26,21 @@ public:
     virtual void Suspend(uintptr_t thread) = 0;
     // Ends a created thread that never ran its body (after a failed set-up).
     virtual void Discard(uintptr_t thread) = 0;
+    // True once the thread has left its body (or never got to run it).
+    virtual bool Ended(uintptr_t thread) = 0;
     // Kernel time of the thread in 100-nanosecond units; false when it cannot be read.
     virtual bool KernelTime(uintptr_t thread, uint64_t& time) = 0;
     virtual uint32_t TickCount() = 0;
 };
 
+class TIdleThreads;
+
 class TIdle {
 public:
-    TIdle(int cpu, uintptr_t handle) : cpu(cpu), handle(handle) {}
+    TIdle(TIdleThreads& owner, int cpu) : owner(owner), cpu(cpu) {}
+    TIdleThreads& owner;
     const int cpu;
-    uintptr_t handle;
+    uintptr_t handle = 0;
     uint32_t LastKernelMs = 0;
     uint32_t LastSampleTick = 0;
     std::atomic<bool> Terminated{false};
@@ -59,25 +53,43 @@ public:
 };
 
 constexpr int kIdleSlots = 64;
-// Slot cpu holds the thread of that processor, or null when its creation failed.
-extern TIdle* IdleThreads[kIdleSlots];
 
-// Installs the platform (the program does so once at start; tests install fakes).
-void SetIdleThreadPlatform(IdleThreadPlatform* platform);
-IdleThreadPlatform& IdlePlatform();
+// The idle threads of one run. The chipset's two values that the loop reads are handed in,
+// so the engine needs to know nothing else of the chipset.
+class TIdleThreads {
+public:
+    TIdleThreads(IdleThreadPlatform& platform, const std::atomic<bool>& chipsetOptimized,
+                 const std::atomic<uint32_t>& c2PortAddress)
+        : platform(platform), ChipsetOptimized(chipsetOptimized), C2PortAddress(c2PortAddress) {}
+    // Frees the threads' objects once their threads have ended; one still inside a halt keeps
+    // its object for the rest of the process.
+    ~TIdleThreads();
+    TIdleThreads(const TIdleThreads&) = delete;
+    TIdleThreads& operator=(const TIdleThreads&) = delete;
 
-// Reads the processor count from the system information (at most 32 are used).
-void CountProcessors();
-// Creates one thread per processor; `reportError` shows a failure's text in an error box.
-void CreateIdleThreads(const std::function<void(const std::string& text)>& reportError);
-void DestroyIdleThreads();
-void SuspendIdleThreads(bool suspend);
-void SetIdlePriority(int level);
-bool IdleThreadsRunning();
-bool EnterC2();
-// Empties every slot (tests only, with threads that have ended or never ran: threads are
-// never re-created while the program runs).
-void ResetIdleThreadsForTest();
+    IdleThreadPlatform& platform;
+
+    // Logical processors the program uses (at most 32: affinity masks are 32-bit). 1 until counted.
+    int32_t ProcessorCount = 1;
+    // Slot cpu holds the thread of that processor, or null when its creation failed.
+    TIdle* IdleThreads[kIdleSlots] = {};
+    // Tick count written by every idle thread as it starts; the last one to start leaves its value.
+    std::atomic<uint32_t> IdleStartTick{0};
+    // Written on the main thread only, read by the idle threads on every pass.
+    std::atomic<bool> C2Idling{false};
+    const std::atomic<bool>& ChipsetOptimized;
+    const std::atomic<uint32_t>& C2PortAddress;
+
+    // Reads the processor count from the system information (at most 32 are used).
+    void CountProcessors();
+    // Creates one thread per processor; `reportError` shows a failure's text in an error box.
+    void CreateIdleThreads(const std::function<void(const std::string& text)>& reportError);
+    void DestroyIdleThreads();
+    void SuspendIdleThreads(bool suspend);
+    void SetIdlePriority(int level);
+    bool IdleThreadsRunning() const;
+    bool EnterC2();
+};
 
 // The Windows threads (defined in the Windows build only).
 IdleThreadPlatform& WindowsIdleThreadPlatform();

@@ -35,6 +35,7 @@ public:
         TerminateThread(H(t), 0);
         CloseHandle(H(t));
     }
+    bool Ended(uintptr_t t) override { return WaitForSingleObject(H(t), 0) == WAIT_OBJECT_0; }
     bool KernelTime(uintptr_t t, uint64_t& time) override {
         FILETIME created, exited, kernel, user;
         if (!GetThreadTimes(H(t), &created, &exited, &kernel, &user)) return false;

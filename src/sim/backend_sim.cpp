@@ -27,7 +27,12 @@ bool DeviceControl(const RequestBlock& request, RequestBlock* reply) {
 uint8_t PortIn8(uint16_t port) { return sim::Current().In8(port); }
 void PortOut8(uint16_t port, uint8_t value) { sim::Current().Out8(port, value); }
 uint32_t PortIn32(uint16_t port) { return sim::Current().In32(port); }
-void PortOut32(uint16_t port, uint32_t value) { sim::Current().Out32(port, value); }
+void PortOut32(uint16_t port, uint32_t value) {
+    sim::Machine& m = sim::Current();
+    m.Out32(port, value);
+    // A configuration write is a change a test wants to see while the program still runs.
+    if (port == 0xCFC && !m.stateFile.empty()) sim::host::WriteFile(m.stateFile, m.StateText());
+}
 
 bool CpuidToggles() { return sim::Current().CpuidPresent(); }
 CpuidRegisters Cpuid(uint32_t leaf) { return sim::Current().Cpuid(leaf); }

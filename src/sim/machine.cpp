@@ -6,7 +6,7 @@
 
 #include "common/format.h"
 #include "hw/driver.h"
-#include "hw/log.h"
+#include "common/log.h"
 #include "common/ini.h"
 
 namespace sim {
@@ -33,10 +33,14 @@ Available=yes
 [MSR]
 C0010015=00000000 01000010
 [PCI]
-; host bridge VT8377 (KT400)
+; host bridge VT8377 (KT400); 70h, D0h and D4h (audio fix, STPGNT and HLT detect) as in the
+; public "lspci -vvxxx" of an ASUS A7V8X posted to the linux-kernel list
 00:00.0@00=31891106
 00:00.0@08=06000080
 00:00.0@2C=00000000
+00:00.0@70=0100C890
+00:00.0@D0=EA69A317
+00:00.0@D4=19F11C06
 ; AGP bridge
 00:01.0@00=B1981106
 00:01.0@08=06040000
@@ -105,6 +109,7 @@ Machine& Machine::operator=(const Machine& o) {
     msr_ = o.msr_;
     cyrix_ = o.cyrix_;
     pci_ = o.pci_;
+    pciReadOnly_ = o.pciReadOnly_;
     granted_ = o.granted_;
     cyrixIndex_ = o.cyrixIndex_;
     pciAddress_ = o.pciAddress_;
@@ -112,6 +117,8 @@ Machine& Machine::operator=(const Machine& o) {
     faults_ = o.faults_;
     halts_ = o.halts_.load();
     requests_ = o.requests_;
+    shutdowns_ = o.shutdowns_;
+    shutdownFlags_ = o.shutdownFlags_;
     return *this;
 }
 
@@ -154,6 +161,12 @@ Machine Machine::FromProfile(const std::string& text) {
             PciAddress a{};
             uint8_t reg = 0;
             if (ParsePciKey(key, a, reg)) m.pci_[a][reg] = static_cast<uint32_t>(Hex(value));
+        }
+    if (const auto* s = ini.Find("PCIReadOnly"))
+        for (const auto& [key, value] : s->entries) {
+            PciAddress a{};
+            uint8_t reg = 0;
+            if (ParsePciKey(key, a, reg)) m.pciReadOnly_[a][reg] = static_cast<uint32_t>(Hex(value));
         }
     return m;
 }
@@ -264,7 +277,13 @@ void Machine::Out32(uint16_t port, uint32_t value) {
         PciAddress a{static_cast<uint8_t>(pciAddress_ >> 16), static_cast<uint8_t>((pciAddress_ >> 11) & 0x1F),
                      static_cast<uint8_t>((pciAddress_ >> 8) & 7)};
         auto f = pci_.find(a);
-        if (f != pci_.end() && f->second.count(0)) f->second[static_cast<uint8_t>(pciAddress_ & 0xFC)] = value;
+        if (f == pci_.end() || !f->second.count(0)) return;
+        const uint8_t reg = static_cast<uint8_t>(pciAddress_ & 0xFC);
+        uint32_t fixed = 0;
+        if (auto ro = pciReadOnly_.find(a); ro != pciReadOnly_.end())
+            if (auto r = ro->second.find(reg); r != ro->second.end()) fixed = r->second;
+        uint32_t& stored = f->second[reg];
+        stored = (value & ~fixed) | (stored & fixed);
     }
 }
 
@@ -322,6 +341,17 @@ uint64_t Machine::C2Reads(uint16_t port) const {
     return it == c2Reads_.end() ? 0 : it->second;
 }
 
+void Machine::RequestShutdown(uint16_t flags) {
+    std::lock_guard guard(lock_);
+    ++shutdowns_;
+    shutdownFlags_ = flags;
+}
+
+uint64_t Machine::ShutdownRequests() const {
+    std::lock_guard guard(lock_);
+    return shutdowns_;
+}
+
 std::string Machine::StateText() const {
     IniText out;
     std::lock_guard guard(lock_);
@@ -346,6 +376,10 @@ std::string Machine::StateText() const {
     out.sections.push_back({"Faults", {}});
     out.Set("Faults", "Count", std::to_string(faults_.size()));
     for (size_t i = 0; i < faults_.size(); ++i) out.Set("Faults", std::to_string(i + 1), faults_[i]);
+    if (shutdowns_ > 0) {
+        out.Set("Shutdown", "Count", std::to_string(shutdowns_));
+        out.Set("Shutdown", "Flags", std::to_string(shutdownFlags_));
+    }
     return out.Text();
 }
 
@@ -361,5 +395,11 @@ Machine& Storage() {
 
 Machine& Current() { return Storage(); }
 void SetCurrent(const Machine& m) { Storage() = m; }
+
+void RecordShutdown(uint16_t flags) {
+    Machine& m = Current();
+    m.RequestShutdown(flags);
+    if (!m.stateFile.empty()) host::WriteFile(m.stateFile, m.StateText());
+}
 
 }  // namespace sim

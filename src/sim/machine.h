@@ -1,6 +1,14 @@
 // The simulated machine: a processor, its model-specific and Cyrix registers, PCI
 // configuration space, the driver and its requests, all described by a machine profile
 // (Windows ini text). It stands in for the kernel driver and raw port I/O.
+//
+// PCI configuration space in the profile:
+//   [PCI]          BB:DD.F@RR=XXXXXXXX   the doubleword at register RR (rounded down to a
+//                  multiple of 4) of bus BB, device DD, function F, all hexadecimal. A
+//                  function exists when its register 00 is given; registers not given read
+//                  0, functions that do not exist read all ones and ignore writes.
+//   [PCIReadOnly]  BB:DD.F@RR=MMMMMMMM   bits of that doubleword that writes through the
+//                  configuration ports leave unchanged (a bit that will not stick).
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -69,7 +77,13 @@ public:
     const std::vector<std::pair<uint16_t, uint16_t>>& GrantedPorts() const { return granted_; }
     const std::vector<std::string>& Faults() const { return faults_; }
 
-    // The final state: [MSR], [Cyrix], [PCI], [Requests], [C2Reads], [Ports], [Faults].
+    // The system's shutdown, as the program asks for it (ExitWindowsEx flags): counted, with
+    // the flags of the last request kept. The simulated machine never goes down.
+    void RequestShutdown(uint16_t flags);
+    uint64_t ShutdownRequests() const;
+
+    // The final state: [MSR], [Cyrix], [PCI], [Requests], [C2Reads], [Ports], [Faults], and
+    // [Shutdown] once a shutdown was asked for.
     std::string StateText() const;
 
 private:
@@ -81,6 +95,7 @@ private:
     std::map<uint32_t, uint64_t> msr_;
     std::map<uint8_t, uint8_t> cyrix_;
     std::map<PciAddress, std::map<uint8_t, uint32_t>> pci_;
+    std::map<PciAddress, std::map<uint8_t, uint32_t>> pciReadOnly_;
 
     mutable std::mutex lock_;
     std::vector<std::pair<uint16_t, uint16_t>> granted_;
@@ -90,11 +105,16 @@ private:
     std::vector<std::string> faults_;
     std::atomic<uint64_t> halts_{0};
     std::map<uint32_t, uint64_t> requests_;  // every function but the halt
+    uint64_t shutdowns_ = 0;
+    uint16_t shutdownFlags_ = 0;
 };
 
 // The machine QuillarSim.exe runs on.
 Machine& Current();
 void SetCurrent(const Machine& m);
+// A shutdown of the machine QuillarSim.exe runs on: recorded, and the state file written at
+// once, since a machine that really went down would write nothing afterwards.
+void RecordShutdown(uint16_t flags);
 
 // The host's side of the simulation (one file per platform).
 namespace host {

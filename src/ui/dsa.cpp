@@ -2,41 +2,25 @@
 
 #include <memory>
 
-#include "app/registry.h"
+#include "common/registry.h"
 
-std::string DSAStoragePath = "Software\\Quillar\\DSADialogs";
 const char* const kDSACheckBoxCaption = "&Don't show this message again";
 const char* const kDSADontShowValue = "DontShow";
 const char* const kDSADialogClass = "TQuillarMessageDialog";
 
 namespace {
-
 constexpr size_t kMaxKeyLength = 127;
-
-DSAPlatform* gPlatform = nullptr;
-Registry* gRegistry = nullptr;
-
-DSAPlatform& Platform() { return gPlatform ? *gPlatform : ProcessDSAPlatform(); }
-Registry& Reg() { return gRegistry ? *gRegistry : ProcessRegistry(); }
-
-// The alphanumeric set of the running code page, taken once.
-struct AlphaNumericSet {
-    bool known = false;
-    std::array<bool, 256> chars{};
-};
-AlphaNumericSet gAlnum;
-
-const std::array<bool, 256>& AlphaNumeric() {
-    if (!gAlnum.known) {
-        for (int c = 0; c < 256; ++c) gAlnum.chars[c] = Platform().IsAlphaNumeric(static_cast<unsigned char>(c));
-        gAlnum.known = true;
-    }
-    return gAlnum.chars;
-}
-
 }  // namespace
 
-std::string DSASanitize(const std::string& text, bool allowPath) {
+const std::array<bool, 256>& TDSADialogs::AlphaNumeric() {
+    if (!alnumKnown_) {
+        for (int c = 0; c < 256; ++c) alnum_[c] = platform_.IsAlphaNumeric(static_cast<unsigned char>(c));
+        alnumKnown_ = true;
+    }
+    return alnum_;
+}
+
+std::string TDSADialogs::DSASanitize(const std::string& text, bool allowPath) {
     const std::array<bool, 256>& alnum = AlphaNumeric();
     std::string out = text;
     for (char& ch : out) {
@@ -50,7 +34,7 @@ std::string DSASanitize(const std::string& text, bool allowPath) {
     return out.substr(b, e - b);
 }
 
-std::string DSAKeyPath(const std::string& storagePath, const std::string& ident, const char* operation) {
+std::string TDSADialogs::DSAKeyPath(const std::string& storagePath, const std::string& ident, const char* operation) {
     const std::string path = DSASanitize(storagePath.empty() ? DSAStoragePath : storagePath, true);
     const std::string id = DSASanitize(ident, false);
     if (path.empty() || id.empty()) throw EDSAError(std::string(operation) + " storage specifier blank");
@@ -61,23 +45,23 @@ std::string DSAKeyPath(const std::string& storagePath, const std::string& ident,
     return key;
 }
 
-bool DSAIdentsGetState(const std::string& storagePath, const std::string& ident) {
+bool TDSADialogs::DSAIdentsGetState(const std::string& storagePath, const std::string& ident) {
     const std::string key = DSAKeyPath(storagePath, ident, "DSAIdentsGetState");
     bool show = true;
-    if (std::unique_ptr<RegistryKey> k = Reg().Open(RegistryRoot::CurrentUser, key, KeyAccess::Read)) {
+    if (std::unique_ptr<RegistryKey> k = registry_.Open(RegistryRoot::CurrentUser, key, KeyAccess::Read)) {
         int32_t value = 0;
         if (k->ReadInteger(kDSADontShowValue, value) == RegistryRead::Ok) show = value == 0;
     }
     return show;
 }
 
-void DSAIdentsSetState(const std::string& storagePath, const std::string& ident, bool show) {
+void TDSADialogs::DSAIdentsSetState(const std::string& storagePath, const std::string& ident, bool show) {
     const std::string key = DSAKeyPath(storagePath, ident, "DSAIdentsSetState");
-    if (std::unique_ptr<RegistryKey> k = Reg().Open(RegistryRoot::CurrentUser, key, KeyAccess::Create))
+    if (std::unique_ptr<RegistryKey> k = registry_.Open(RegistryRoot::CurrentUser, key, KeyAccess::Create))
         k->WriteInteger(kDSADontShowValue, show ? 0 : 1);
 }
 
-int DSAMessageDlgEx(const std::string& msg, int kind, unsigned buttons, int defaultResult,
+int TDSADialogs::DSAMessageDlgEx(const std::string& msg, int kind, unsigned buttons, int defaultResult,
                     const std::string& storagePath, const std::string& ident, int helpCtx) {
     const std::string id = ident.empty() ? msg : ident;
     if (!DSAIdentsGetState(storagePath, id)) return defaultResult;
@@ -87,21 +71,12 @@ int DSAMessageDlgEx(const std::string& msg, int kind, unsigned buttons, int defa
     request.buttons = buttons;
     request.helpContext = helpCtx;
     request.checkBoxCaption = kDSACheckBoxCaption;
-    const DSADialogOutcome outcome = Platform().ShowDialog(request);
+    const DSADialogOutcome outcome = platform_.ShowDialog(request);
     // The state is written after every showing, so an unticked box stores 0.
     if (outcome.hadCheckBox) DSAIdentsSetState(storagePath, id, !outcome.ticked);
     return static_cast<int16_t>(outcome.result);
 }
 
-int DSAMessageDlg(const std::string& msg, int kind, unsigned buttons, int defaultResult, int helpCtx) {
+int TDSADialogs::DSAMessageDlg(const std::string& msg, int kind, unsigned buttons, int defaultResult, int helpCtx) {
     return DSAMessageDlgEx(msg, kind, buttons, defaultResult, std::string(), std::string(), helpCtx);
 }
-
-void SetDSAPlatform(DSAPlatform* platform) {
-    gPlatform = platform;
-    gAlnum.known = false;
-}
-
-void SetDSAStoragePath(const std::string& path) { DSAStoragePath = path; }
-
-void SetDSARegistry(Registry* registry) { gRegistry = registry; }

@@ -8,10 +8,7 @@
 #include <string>
 
 class Registry;
-
-// "Software\Quillar\DSADialogs" until the main window sets "Software\Quillar\Dialogs".
-extern std::string DSAStoragePath;
-void SetDSAStoragePath(const std::string& path);
+class DSAPlatform;
 
 extern const char* const kDSACheckBoxCaption;  // "&Don't show this message again"
 extern const char* const kDSADontShowValue;    // "DontShow"
@@ -29,24 +26,44 @@ enum DSAResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, m
 enum DSAButton : unsigned { dbYes = 1, dbNo = 2, dbOK = 4, dbCancel = 8, dbAbort = 16, dbRetry = 32, dbIgnore = 64,
                             dbAll = 128, dbNoToAll = 256, dbYesToAll = 512, dbHelp = 1024 };
 
-// Shows `msg` unless the user asked not to see it again; the message text is its identifier.
-// kind: 0 warning, 1 error, 2 information, 3 confirmation, 4 custom.
-int DSAMessageDlg(const std::string& msg, int kind, unsigned buttons, int defaultResult, int helpCtx);
-// Empty storagePath: DSAStoragePath; empty ident: the message text.
-int DSAMessageDlgEx(const std::string& msg, int kind, unsigned buttons, int defaultResult,
-                    const std::string& storagePath, const std::string& ident, int helpCtx);
+// The message dialogs of one run, with the registry their states live in and the platform
+// that shows them.
+class TDSADialogs {
+public:
+    TDSADialogs(Registry& registry, DSAPlatform& platform) : registry_(registry), platform_(platform) {}
 
-// True when the message may be shown. Registry failures count as "show".
-bool DSAIdentsGetState(const std::string& storagePath, const std::string& ident);
-// Writes "DontShow" := 0 when show, 1 otherwise; a failing write is ignored.
-void DSAIdentsSetState(const std::string& storagePath, const std::string& ident, bool show);
+    // "Software\Quillar\DSADialogs" until the main window sets "Software\Quillar\Dialogs".
+    std::string DSAStoragePath = "Software\\Quillar\\DSADialogs";
+    void SetDSAStoragePath(const std::string& path) { DSAStoragePath = path; }
 
-// Every character that is not alphanumeric in the running code page (nor, with allowPath,
-// one of . : \) becomes a blank; then blanks and control characters at both ends go.
-std::string DSASanitize(const std::string& text, bool allowPath);
-// The registry key of a message's state: cleaned path + "\" + cleaned identifier, at most
-// 127 characters. `operation` names the caller in the error raised for a blank part.
-std::string DSAKeyPath(const std::string& storagePath, const std::string& ident, const char* operation);
+    // Shows `msg` unless the user asked not to see it again; the message text is its identifier.
+    // kind: 0 warning, 1 error, 2 information, 3 confirmation, 4 custom.
+    int DSAMessageDlg(const std::string& msg, int kind, unsigned buttons, int defaultResult, int helpCtx);
+    // Empty storagePath: DSAStoragePath; empty ident: the message text.
+    int DSAMessageDlgEx(const std::string& msg, int kind, unsigned buttons, int defaultResult,
+                        const std::string& storagePath, const std::string& ident, int helpCtx);
+
+    // True when the message may be shown. Registry failures count as "show".
+    bool DSAIdentsGetState(const std::string& storagePath, const std::string& ident);
+    // Writes "DontShow" := 0 when show, 1 otherwise; a failing write is ignored.
+    void DSAIdentsSetState(const std::string& storagePath, const std::string& ident, bool show);
+
+    // Every character that is not alphanumeric in the running code page (nor, with allowPath,
+    // one of . : \) becomes a blank; then blanks and control characters at both ends go.
+    std::string DSASanitize(const std::string& text, bool allowPath);
+    // The registry key of a message's state: cleaned path + "\" + cleaned identifier, at most
+    // 127 characters. `operation` names the caller in the error raised for a blank part.
+    std::string DSAKeyPath(const std::string& storagePath, const std::string& ident, const char* operation);
+
+private:
+    const std::array<bool, 256>& AlphaNumeric();
+
+    Registry& registry_;
+    DSAPlatform& platform_;
+    // The alphanumeric set of the running code page, taken once.
+    bool alnumKnown_ = false;
+    std::array<bool, 256> alnum_{};
+};
 
 // ---- the platform's part ----
 
@@ -73,10 +90,8 @@ public:
     virtual DSADialogOutcome ShowDialog(const DSADialogRequest& request) = 0;
 };
 
+// The system's dialogs (Windows) or a stand-in that closes at once with its first button.
 DSAPlatform& ProcessDSAPlatform();
-// Replace the platform or the registry (tests); null restores the process's own.
-void SetDSAPlatform(DSAPlatform* platform);
-void SetDSARegistry(Registry* registry);
 
 // The Windows dialog: its window class, and the control identifiers of the check box and
 // of the buttons (button n of the set, in the order above, has kDSAButtonIdBase + n).

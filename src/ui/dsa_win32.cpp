@@ -48,6 +48,15 @@ struct DialogState {
     int defaultId = 0;
     int cancelResult = mrCancel;
     std::vector<int> resultsById;  // by button index
+
+    // Ends the dialog. A press sent from another process (a screen reader, a test tool) is
+    // handled inside GetMessage without returning from it: the posted message wakes the
+    // modal loop so that it sees the dialog is done.
+    void Finish(HWND dialog, int with) {
+        result = with;
+        done = true;
+        PostMessageA(dialog, WM_NULL, 0, 0);
+    }
 };
 
 int MulDivInt(int a, int b, int c) { return MulDiv(a, b, c); }
@@ -67,8 +76,7 @@ LRESULT CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!state) break;
             const int id = LOWORD(wParam);
             if (id == IDCANCEL) {  // Esc
-                state->result = state->cancelResult;
-                state->done = true;
+                state->Finish(hwnd, state->cancelResult);
                 return 0;
             }
             if (id == IDOK) {  // Enter with no button focused: the default button
@@ -77,19 +85,13 @@ LRESULT CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             const int index = id - kDSAButtonIdBase;
             if (index >= 0 && index < static_cast<int>(state->resultsById.size()) && HIWORD(wParam) == BN_CLICKED) {
-                if (state->resultsById[index] != mrNone) {
-                    state->result = state->resultsById[index];
-                    state->done = true;
-                }
+                if (state->resultsById[index] != mrNone) state->Finish(hwnd, state->resultsById[index]);
                 return 0;
             }
             break;
         }
         case WM_CLOSE:
-            if (state) {
-                state->result = mrCancel;
-                state->done = true;
-            }
+            if (state) state->Finish(hwnd, mrCancel);
             return 0;
         case WM_CTLCOLORSTATIC:
             SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);

@@ -33,6 +33,13 @@ void AllowMessageFromShell(HWND window, UINT message) {
     if (filter && message) filter(window, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
+// Counts the component's events in progress.
+struct EventScope {
+    explicit EventScope(int& count) : count(count) { ++count; }
+    ~EventScope() { --count; }
+    int& count;
+};
+
 }  // namespace
 
 UINT TTrayIcon2::CallbackMessage() {
@@ -274,6 +281,7 @@ LRESULT TTrayIcon2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == CallbackMessage() && message != 0) {
+        const EventScope scope(inEvent_);
         switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONUP:
             if (OnClick) OnClick(*this);
@@ -300,10 +308,56 @@ LRESULT TTrayIcon2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == WM_COMMAND && lParam == 0) {
+        const EventScope scope(inEvent_);
         if (onMenuCommand_) onMenuCommand_(static_cast<UINT>(wParam));
         return 0;
     }
+    // Only the component's owner ends it: a close request from outside would otherwise
+    // destroy the window and leave the icon without anyone to answer its clicks.
+    if (message == WM_CLOSE) return 0;
     return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+// ---- re-creation ----
+
+std::unique_ptr<TTrayIcon2> TTrayIcon2::Recreate(std::unique_ptr<TTrayIcon2> old) {
+    if (!old || old->InEvent()) return old;
+    // The published properties, kept while the old component goes (its icon with it).
+    const bool designing = old->designing_, active = old->active_, animate = old->animate_;
+    const int animateInterval = old->animateInterval_;
+    const bool hideAppOnActive = old->hideAppOnActive_, showDesigning = old->showDesigning_;
+    HICON icon = old->icon_ ? CopyIcon(old->icon_) : nullptr;
+    ImageList* images = old->images_;
+    const std::string toolTip = old->toolTip_;
+    HMENU popupMenu = old->popupMenu_;
+    TMenuCommand onMenuCommand = std::move(old->onMenuCommand_);
+    TNotifyEvent onMenuPopup = std::move(old->onMenuPopup_);
+    std::function<HMENU()> buildMenu = std::move(old->buildMenu_);
+    std::function<HWND()> appWindow = std::move(old->appWindow_);
+    TNotifyEvent onClick = std::move(old->OnClick), onDblClick = std::move(old->OnDblClick);
+    TMouseEvent onRightClick = std::move(old->OnRightClick);
+    old.reset();
+
+    auto tray = std::make_unique<TTrayIcon2>(designing);
+    tray->SetImages(images);
+    tray->SetHideAppOnActive(hideAppOnActive);
+    tray->SetAnimateInterval(animateInterval);
+    if (buildMenu)
+        tray->SetPopupMenuBuilder(std::move(buildMenu), std::move(onMenuCommand));
+    else
+        tray->SetPopupMenu(popupMenu, std::move(onMenuCommand), std::move(onMenuPopup));
+    tray->appWindow_ = std::move(appWindow);
+    tray->OnClick = std::move(onClick);
+    tray->OnDblClick = std::move(onDblClick);
+    tray->OnRightClick = std::move(onRightClick);
+    // Picture and tip before the icon is added, so the add carries both.
+    tray->SetIcon(icon);
+    if (icon) DestroyIcon(icon);
+    tray->SetToolTip(toolTip);
+    tray->SetShowDesigning(showDesigning);
+    tray->SetActive(active);
+    tray->SetAnimate(animate);
+    return tray;
 }
 
 LRESULT CALLBACK TTrayIcon2::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

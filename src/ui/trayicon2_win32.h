@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "ui/mouse.h"
 
 class ImageList;
 
@@ -25,9 +28,6 @@ struct TrayNotifyRecord {
 #pragma pack(pop)
 static_assert(sizeof(TrayNotifyRecord) == 88, "the shell expects the 88-byte record");
 
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
-// Shift state of a mouse event, as bits (ssShift 1, ssAlt 2, ssCtrl 4); the tray reports none.
-using TShiftState = unsigned;
 
 class TTrayIcon2 {
 public:
@@ -98,6 +98,15 @@ public:
     static UINT ResetToolTipMessage();
     static UINT TaskbarCreatedMessage();
 
+    // A new component in place of `old`, made from its published properties (active state,
+    // animation, icon, pictures, tooltip, menu, events, application window): an active icon
+    // is added to the shell again, with its current picture and tooltip. The old component
+    // is destroyed first. While `old` is inside one of its own events (which may run a
+    // message loop, and with it the caller), it cannot go: then `old` is handed back as it is.
+    static std::unique_ptr<TTrayIcon2> Recreate(std::unique_ptr<TTrayIcon2> old);
+    // True while the component is raising one of its events or showing its menu.
+    bool InEvent() const { return inEvent_ > 0; }
+
 private:
     enum Part : unsigned { kMessage = 1, kIcon = 2, kTip = 4 };
     void Fill(unsigned parts);
@@ -128,5 +137,6 @@ private:
     std::function<HWND()> appWindow_;
     HWND window_ = nullptr;
     int frame_ = 0;
+    int inEvent_ = 0;
     TrayNotifyRecord record_{};
 };

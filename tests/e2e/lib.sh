@@ -59,6 +59,8 @@ PY
 
 WELCOME_TEXT=$'Welcome! You are running Quillar Vantor for the first time.\r\n\r\nRight-click on the tray icon to configure Quillar.\r\nDouble-click on the icon to disable Quillar.'
 
+ATHLON_ADVICE_TEXT=$'Quillar Vantor has detected that your computer is equipped with an AMD Athlon or Duron CPU.\r\n\r\nTo make sure Quillar can achieve the best cooling results you need to enable the CPU/chipset optimization: \r\nGoto Options -> StartUp and enable the CPU/chipset optimization.'
+
 # Ticks the don't-show-again box of a message in advance, so unattended runs never wait on it.
 suppress_message() {
   local key
@@ -87,6 +89,9 @@ quiet_start() {
   for name in "${!v[@]}"; do set_setting "$name" "${v[$name]}"; done
   set_setting -s WindowList ""
   suppress_message "$WELCOME_TEXT"
+  # The built-in machine's chipset is recognised: without this, start-up would wait in the
+  # advice to turn the optimization on.
+  suppress_message "$ATHLON_ADVICE_TEXT"
 }
 
 reset_settings() {
@@ -116,12 +121,14 @@ stop_sim() {
   qctl quit >/dev/null 2>&1
   probe wait-exit QuillarSim.exe 15000
   local rc=$?
+  # One that did not end is ended, so that the wait cannot hold up the whole run.
+  [ $rc -eq 0 ] || kill_programs
   wait "${SIM_PID:-}" 2>/dev/null || true
   return $rc
 }
 
 kill_programs() {
-  for exe in QuillarSim.exe Quillar.exe; do
+  for exe in QuillarSim.exe Quillar.exe sfpublish.exe mbmpublish.exe; do
     if probe pid "$exe" >/dev/null 2>&1; then
       wine taskkill /f /im "$exe" >/dev/null 2>&1 || true
     fi
@@ -152,6 +159,16 @@ check() {  # check "description" command...
 
 log_has() { grep -qF -- "$1" "$LOG" 2>/dev/null; }
 
+# eventually SECONDS command... -> retries the command every 0.2 s until it succeeds or the
+# time is up (a deadline instead of a fixed sleep, so a busy machine only makes it slower)
+eventually() {
+  local deadline=$(( $(date +%s%N) / 1000000 + $1 * 1000 )); shift
+  until "$@"; do
+    [ $(( $(date +%s%N) / 1000000 )) -ge "$deadline" ] && return 1
+    sleep 0.2
+  done
+}
+
 # The stand-in shell: a "Shell_TrayWnd" window that logs every icon record it receives.
 SHELL_LOG=$WORK/shell.log
 start_shell() {
@@ -168,3 +185,38 @@ shell_tips() { sed -n 's/.* tip="\([^"]*\)".*/\1/p' "$SHELL_LOG" | sed 's/\\x0D/
 # Clicks a tab of the options window (the window is centred on the 1024 x 768 display).
 TAB_X=(266 327 393 458 541 648)
 click_tab() { xdotool mousemove "${TAB_X[$1]}" 262 click 1; sleep 0.4; }
+
+# The stand-in privileged object, registered in the prefix (every settings save creates it).
+register_privileged_object() { wine regsvr32 /s "$(winepath -w "$BIN/QuillarPrivileged.dll")" >/dev/null 2>&1; }
+unregister_privileged_object() { wine regsvr32 /u /s "$(winepath -w "$BIN/QuillarPrivileged.dll")" >/dev/null 2>&1; }
+
+# Waits up to MS milliseconds until the log holds more than COUNT lines containing TEXT;
+# prints the milliseconds waited. wait_log_count TEXT COUNT MS
+wait_log_count() {
+  local text=$1 count=$2 ms=$3 start now n
+  start=$(date +%s%3N)
+  while :; do
+    n=$(grep -cF -- "$text" "$LOG" 2>/dev/null); n=${n:-0}
+    now=$(date +%s%3N)
+    if [ "$n" -gt "$count" ]; then echo $((now - start)); return 0; fi
+    [ $((now - start)) -ge "$ms" ] && { echo $((now - start)); return 1; }
+    sleep 0.05
+  done
+}
+log_count() { grep -cF -- "$1" "$LOG" 2>/dev/null || true; }
+
+# Top-level windows of a helper process (tools/win32/testwindows.cpp): testwindows TITLE [COUNT].
+# Returns once they exist; close_test_windows ends the helper.
+TESTWINDOWS_OUT=$WORK/testwindows.out
+open_test_windows() {
+  rm -f "$TESTWINDOWS_OUT"
+  (cd "$BIN" && exec wine testwindows.exe "$@") >"$TESTWINDOWS_OUT" 2>&1 &
+  TESTWINDOWS_PID=$!
+  for _ in $(seq 200); do grep -q ready "$TESTWINDOWS_OUT" 2>/dev/null && return 0; sleep 0.05; done
+  return 1
+}
+close_test_windows() {
+  probe post QuillarTestWindow 10 >/dev/null 2>&1
+  wait "${TESTWINDOWS_PID:-}" 2>/dev/null || true
+  probe wait-gone QuillarTestWindow 5000
+}

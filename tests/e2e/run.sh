@@ -9,6 +9,8 @@ filter=${1:-}
 start_display
 start_wine
 trap 'kill_programs; stop_wine' EXIT
+# Every settings save asks the privileged object for the autostart state.
+register_privileged_object
 
 for file in "$E2E_ROOT"/tests/e2e/s_*.sh; do
   . "$file"

@@ -36,6 +36,19 @@ TEST(Format, MismatchesRaise) {
     EXPECT_THROW(Format("%s", {5}), EFormatError);
     EXPECT_THROW(Format("%q", {5}), EFormatError);
     EXPECT_THROW(Format("50%", {}), EFormatError);
+    // Numbers beyond any real pattern's: no gigabyte of blanks, no overflow.
+    EXPECT_THROW(Format("%999999999s", {"a"}), EFormatError);
+    EXPECT_THROW(Format("%2147483648d", {1}), EFormatError);
+    EXPECT_THROW(Format("%.4294967296d", {1}), EFormatError);
+    EXPECT_THROW(Format("%99999999999:s", {"a"}), EFormatError);
+    EXPECT_EQ(Format("%1024s", {"a"}).size(), 1024u);
+}
+
+TEST(Format, AnOutsidePatternThatDoesNotFitFallsBack) {
+    EXPECT_EQ(FormatWithFallback("Willkommen, %s!", "Welcome, %s!", {"Q"}), "Willkommen, Q!");
+    EXPECT_EQ(FormatWithFallback("Willkommen, %d!", "Welcome, %s!", {"Q"}), "Welcome, Q!");
+    EXPECT_EQ(FormatWithFallback("%s %s", "Welcome, %s!", {"Q"}), "Welcome, Q!");
+    EXPECT_EQ(FormatWithFallback("%2000000000s", "Welcome, %s!", {"Q"}), "Welcome, Q!");
 }
 
 TEST(Rounding, HalvesGoToEven) {

@@ -131,6 +131,32 @@ TEST_F(LanguagesTest, ValuesGetLineBreaksAndTheQuoteRule) {
     CloseLanguageFile();
 }
 
+TEST_F(LanguagesTest, ATranslatedPatternThatDoesNotFitGivesTheEnglishMessage) {
+    fake.text =
+        "[DEU]\n"
+        "5071=S1 gew\xE4hlt (%s).\n"
+        "5072=Kein C2 f\xFCr %d.\n"
+        "5069=%99999999999s\n";
+    FakeHost host;
+    TestServices formServices;
+    TQuillarForm form{host, formServices.Services()};
+    form.LabelTitle->SetCaption("Quillar Vantor");
+    form.Loading = false;
+    host.optionsVisible = true;
+    form.cbOptimize->SetChecked(true);
+
+    // Choosing C2 without a C2 port: the message, then S1's message, each without a throw.
+    form.rgCoolingMode->SetItemIndex(2);
+    ASSERT_GE(host.dialogs.size(), 2u);
+    EXPECT_EQ(host.dialogs[0].rfind("C2 cooling support has not been detected on your chipset.", 0), 0u);
+    EXPECT_NE(host.dialogs[0].find("that Quillar Vantor does not work"), std::string::npos);
+    EXPECT_EQ(host.dialogs[1], "S1 gew\xE4hlt (Quillar Vantor).");
+    host.dialogs.clear();
+    form.rgCoolingMode->SetItemIndex(0);
+    ASSERT_FALSE(host.dialogs.empty());
+    EXPECT_EQ(host.dialogs.back().rfind("If you have an Athlon/ Duron CPU", 0), 0u);
+}
+
 TEST_F(LanguagesTest, ValuesAreCutTo2047Characters) {
     fake.text = "[DEU]\n1=" + std::string(3000, 'x') + "\n";
     ASSERT_TRUE(OpenLanguageFile());
@@ -180,7 +206,8 @@ TEST_F(LanguagesTest, TranslateFormByTag) {
         "803=&Beenden\n"
         "42=Aktualisierungs&intervall\n";
     FakeHost host;
-    TQuillarForm form(host);
+    TestServices formServices;
+    TQuillarForm form{host, formServices.Services()};
     int idleClicks = 0;
     form.rgIdle->SetItemIndex(2);
     form.rgIdle->OnClick = [&] { ++idleClicks; };
@@ -280,8 +307,11 @@ const TabSheet* PageOf(const Control* c) {
 TEST_F(LanguagesTest, ShippedFileIsWindows1252WithCrLfAndBothGermanSections) {
     const std::string text = ReadFileText(kShippedFile);
     ASSERT_FALSE(text.empty()) << kShippedFile;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
+        }
+    }
     EXPECT_EQ(text.find("\xC3"), std::string::npos) << "UTF-8 sequences in the file";
     IniProfileReader ini(text);
     const int messages[] = {90, 91, 5040, 5050, 5054, 5061, 5062, 5063, 5064, 5068, 5069, 5070, 5071, 5072, 5082, 5083};
@@ -310,7 +340,8 @@ TEST_F(LanguagesTest, ShippedFileIsWindows1252WithCrLfAndBothGermanSections) {
 TEST_F(LanguagesTest, ShippedFileTranslatesEveryControlWithUniqueAcceleratorsPerPage) {
     fake.text = ReadFileText(kShippedFile);
     FakeHost h1, h2;
-    TQuillarForm english(h1), german(h2);
+    TestServices englishServices, germanServices;
+    TQuillarForm english(h1, englishServices.Services()), german(h2, germanServices.Services());
     ASSERT_TRUE(OpenLanguageFile());
     TranslateForm(german);
 
@@ -322,7 +353,9 @@ TEST_F(LanguagesTest, ShippedFileTranslatesEveryControlWithUniqueAcceleratorsPer
         // Every Tag has its key (also those without a caption: their hints depend on it).
         EXPECT_FALSE(ReadLanguageText(e.tag).empty()) << e.tag;
         // Every English hint has its translation.
-        if (!e.Hint().empty()) EXPECT_NE(g.Hint(), e.Hint());
+        if (!e.Hint().empty()) {
+            EXPECT_NE(g.Hint(), e.Hint());
+        }
         if (e.kind == ControlKind::RadioGroup) {
             const auto& eItems = static_cast<const RadioGroup&>(e).Items();
             const auto& gItems = static_cast<const RadioGroup&>(g).Items();

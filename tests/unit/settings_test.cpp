@@ -2,7 +2,7 @@
 
 #include "app/form.h"
 #include "app/languages.h"
-#include "app/registry.h"
+#include "common/registry.h"
 #include "app/settings.h"
 #include "unit/core/fakes.h"
 
@@ -43,7 +43,7 @@ void ExpectDefaults(const TQuillarForm& f) {
     EXPECT_EQ(f.TrackBarIdle->Position(), 10);
     EXPECT_EQ(f.TrackBarSensor->Position(), 6);
     EXPECT_EQ(f.rgAction->ItemIndex(), 0);
-    EXPECT_EQ(f.TempThreshold, 70);
+    EXPECT_EQ(f.watch.TempThreshold, 70);
     EXPECT_EQ(f.UpDown2->Position(), 70);
     EXPECT_EQ(f.EditTemp->Text(), "70");
     EXPECT_EQ(f.UpDown1->Position(), 1);
@@ -54,7 +54,8 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override { LanguageFilePath.clear(); }
     FakeHost host;
-    TQuillarForm form{host};
+    TestServices formServices;
+    TQuillarForm form{host, formServices.Services()};
     MemoryRegistry reg;
 };
 
@@ -87,7 +88,7 @@ TEST_F(SettingsTest, StoredValuesReachTheControls) {
     EXPECT_EQ(form.MainTimer->Interval(), 2500u);
     EXPECT_EQ(form.TrackBarSensor->Position(), 12);
     EXPECT_EQ(form.rgAction->ItemIndex(), 3);
-    EXPECT_EQ(form.TempThreshold, 61);
+    EXPECT_EQ(form.watch.TempThreshold, 61);
     EXPECT_EQ(form.UpDown2->Position(), 61);
     EXPECT_EQ(form.EditTemp->Text(), "61");
     EXPECT_TRUE(form.cbFixAudio->Checked());
@@ -143,7 +144,8 @@ TEST_F(SettingsTest, OneMissingOrMistypedValueResetsEveryDefaultedSetting) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeHost h;
-        TQuillarForm f(h);
+        TestServices fServices;
+        TQuillarForm f{h, fServices.Services()};
         MemoryRegistry r;
         StoreAll(r);
         c.spoil(r);
@@ -194,7 +196,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreLimitedByTheControls) {
     EXPECT_EQ(form.rgAction->ItemIndex(), 3);
     EXPECT_EQ(form.tbFindWindows->Position(), 100);
     // The threshold takes the stored value unchanged; the up-down control is limited.
-    EXPECT_EQ(form.TempThreshold, 300);
+    EXPECT_EQ(form.watch.TempThreshold, 300);
     EXPECT_EQ(form.EditTemp->Text(), "300");
     EXPECT_EQ(form.UpDown2->Position(), 255);
     EXPECT_EQ(host.dialogs.size(), 0u);  // item 2 without a C2 port: no message while loading
@@ -240,18 +242,19 @@ TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged) {
     form.cbHideTaskbar->SetChecked(true);
     form.rgIdle->SetItemIndex(1);
     form.TrackBarSensor->SetPosition(33);
-    form.TempThreshold = 58;
+    form.watch.TempThreshold = 58;
     form.ListBoxWindows->SetItems({"", "two words", "x"});
     form.tbFindWindows->SetPosition(77);
     SaveSettings(form, reg);
 
     FakeHost h2;
-    TQuillarForm again(h2);
+    TestServices againServices;
+    TQuillarForm again{h2, againServices.Services()};
     LoadSettings(again, reg);
     EXPECT_TRUE(again.cbHideTaskbar->Checked());
     EXPECT_EQ(again.rgIdle->ItemIndex(), 1);
     EXPECT_EQ(again.TrackBarSensor->Position(), 33);
-    EXPECT_EQ(again.TempThreshold, 58);
+    EXPECT_EQ(again.watch.TempThreshold, 58);
     EXPECT_EQ(again.ListBoxWindows->Items(), (Items{"", "two words", "x"}));
     EXPECT_EQ(again.tbFindWindows->Position(), 77);
 }

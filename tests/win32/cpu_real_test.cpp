@@ -10,7 +10,8 @@
 #include <string>
 
 #include "common/format.h"
-#include "cpu/cpu_page.h"
+#include "app/form_win32.h"
+#include "cpu/cpu_report.h"
 #include "cpu/cpuid.h"
 #include "hw/backend.h"
 #include "hw/timing.h"
@@ -47,15 +48,16 @@ TEST(RealProcessor, InstructionsRunWithoutFault) {
 TEST(RealProcessor, DecodesThisProcessor) {
     const std::string profile = ProfileOfThisProcessor();
     sim::SetCurrent(sim::Machine::FromProfile(profile));
-    IdentifyProcessor();
+    TCpu cpu(SystemProcessorPlatform());
+    cpu.IdentifyProcessor();
 
-    const TProcessorInfo& p = ProcessorInfo;
+    const TProcessorInfo& p = cpu.ProcessorInfo;
     std::printf("%s", profile.c_str());
     std::printf("vendor \"%s\" code %d (%s), family %d model %d stepping %d, features %08X\n",
                 p.VendorString.c_str(), p.VendorCode, VendorDisplayName(p.VendorCode).c_str(), p.Family, p.Model,
                 p.Stepping, p.FeatureFlags);
     std::printf("brand \"%s\", name \"%s\", code name \"%s\", picture %s\n", p.BrandString.c_str(),
-                p.ProcessorName.c_str(), p.CodeName.c_str(), PictureName().c_str());
+                p.ProcessorName.c_str(), p.CodeName.c_str(), PictureName(p).c_str());
 
     EXPECT_TRUE(p.CpuidAvailable);
     EXPECT_EQ(p.VendorString.size(), 12u);
@@ -110,9 +112,9 @@ TEST(RealTiming, VersionOfThisSystem) {
     ProcessorPlatform::Version v;
     ASSERT_TRUE(SystemProcessorPlatform().GetVersion(v));
     std::printf("platform %u, version %u.%u build %u, \"%s\": code %d\n", v.platform, v.major, v.minor, v.build,
-                v.servicePack.c_str(), WindowsVersionCode());
+                v.servicePack.c_str(), WindowsVersionCode(SystemProcessorPlatform()));
     EXPECT_EQ(v.platform, 2u);
-    EXPECT_EQ(WindowsVersionCode(), WindowsVersionCode(v));
+    EXPECT_EQ(WindowsVersionCode(SystemProcessorPlatform()), WindowsVersionCode(v));
 }
 
 // ---- the picture library ----
@@ -144,7 +146,7 @@ SIZE BitmapSize(uintptr_t handle) {
 TEST(PictureLibrary, LoadsTheFirstNameItHolds) {
     const std::string path = LibraryPath();
     if (path.empty()) GTEST_SKIP() << "Lumisca.dll not built";
-    const uintptr_t picture = LoadCpuPicture(path, {"AMD_K7_NOSUCHCORE", "AMD_ATHLON"});
+    const uintptr_t picture = LoadPictureFromLibrary(path, {"AMD_K7_NOSUCHCORE", "AMD_ATHLON"});
     ASSERT_NE(picture, 0u);
     const SIZE s = BitmapSize(picture);
     EXPECT_EQ(s.cx, 96);
@@ -157,11 +159,11 @@ TEST(PictureLibrary, FindsNamesWithoutRegardToCaseAndWithTheMicroSign) {
     const std::string path = LibraryPath();
     if (path.empty()) GTEST_SKIP() << "Lumisca.dll not built";
     for (const char* name : {"unknown", "TransMeta", "Intel", "INTEL_P4", "AMD_K7_0.13 \xB5M 754"}) {
-        const uintptr_t picture = LoadCpuPicture(path, {name});
+        const uintptr_t picture = LoadPictureFromLibrary(path, {name});
         EXPECT_NE(picture, 0u) << name;
         if (picture) DeleteObject(reinterpret_cast<HBITMAP>(picture));
     }
-    EXPECT_EQ(LoadCpuPicture(path, {"NO_SUCH_PICTURE"}), 0u);
+    EXPECT_EQ(LoadPictureFromLibrary(path, {"NO_SUCH_PICTURE"}), 0u);
 }
 
 TEST(PictureLibrary, OnlyAFullPathIsLoaded) {
@@ -171,10 +173,10 @@ TEST(PictureLibrary, OnlyAFullPathIsLoaded) {
     char saved[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, saved);
     SetCurrentDirectoryA(path.substr(0, path.find_last_of('\\')).c_str());
-    EXPECT_EQ(LoadCpuPicture("Lumisca.dll", {"AMD"}), 0u);
-    EXPECT_EQ(LoadCpuPicture(".\\Lumisca.dll", {"AMD"}), 0u);
+    EXPECT_EQ(LoadPictureFromLibrary("Lumisca.dll", {"AMD"}), 0u);
+    EXPECT_EQ(LoadPictureFromLibrary(".\\Lumisca.dll", {"AMD"}), 0u);
     SetCurrentDirectoryA(saved);
-    EXPECT_EQ(LoadCpuPicture("C:\\no\\such\\folder\\Lumisca.dll", {"AMD"}), 0u);
+    EXPECT_EQ(LoadPictureFromLibrary("C:\\no\\such\\folder\\Lumisca.dll", {"AMD"}), 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/languages.h"
 #include "common/format.h"
 
+#include "common/registry.h"
 #include "ui/dsa.h"
 
 namespace {
@@ -30,16 +31,12 @@ DWORD DontShow(const std::string& key) {
 class Win32DSA : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved = DSAStoragePath;
-        DSAStoragePath = path;
+        dsa.SetDSAStoragePath(path);
         RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
     }
-    void TearDown() override {
-        DSAStoragePath = saved;
-        RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
-    }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); }
     std::string path = PrivatePath();
-    std::string saved;
+    TDSADialogs dsa{ProcessRegistry(), ProcessDSAPlatform()};
 };
 
 // When QUILLAR_DSA_SHOTS is set the dialog stays up for two seconds and its title is
@@ -103,17 +100,17 @@ bool CanCreateWindows() {
 }  // namespace
 
 TEST_F(Win32DSA, StateIsStoredPerMessageAsDontShow) {
-    EXPECT_TRUE(DSAIdentsGetState("", "Hello, World!"));
-    DSAIdentsSetState("", "Hello, World!", false);
+    EXPECT_TRUE(dsa.DSAIdentsGetState("", "Hello, World!"));
+    dsa.DSAIdentsSetState("", "Hello, World!", false);
     EXPECT_EQ(DontShow(path + "\\Hello  World"), 1u);
-    EXPECT_FALSE(DSAIdentsGetState("", "Hello, World!"));
-    DSAIdentsSetState("", "Hello, World!", true);
+    EXPECT_FALSE(dsa.DSAIdentsGetState("", "Hello, World!"));
+    dsa.DSAIdentsSetState("", "Hello, World!", true);
     EXPECT_EQ(DontShow(path + "\\Hello  World"), 0u);
-    EXPECT_TRUE(DSAIdentsGetState("", "Hello, World!"));
+    EXPECT_TRUE(dsa.DSAIdentsGetState("", "Hello, World!"));
     // An explicit path wins over the default.
-    DSAIdentsSetState(path + "\\Other", "x", false);
+    dsa.DSAIdentsSetState(path + "\\Other", "x", false);
     EXPECT_EQ(DontShow(path + "\\Other\\x"), 1u);
-    EXPECT_THROW(DSAIdentsGetState("", "..."), EDSAError);
+    EXPECT_THROW(dsa.DSAIdentsGetState("", "..."), EDSAError);
 }
 
 TEST_F(Win32DSA, DialogIsShownTickedAndThenSuppressed) {
@@ -127,7 +124,7 @@ TEST_F(Win32DSA, DialogIsShownTickedAndThenSuppressed) {
     // Shown, closed with OK unticked: the state 0 is written.
     SeenDialog first;
     std::thread op1 = Operator(first, false, kDSAButtonIdBase, "welcome_en");
-    EXPECT_EQ(DSAMessageDlg(text, 2, dbOK, 0, 0), mrOk);
+    EXPECT_EQ(dsa.DSAMessageDlg(text, 2, dbOK, 0, 0), mrOk);
     op1.join();
     ASSERT_TRUE(first.found);
     EXPECT_STREQ(first.caption, "Information");
@@ -144,15 +141,15 @@ TEST_F(Win32DSA, DialogIsShownTickedAndThenSuppressed) {
     // Shown again; this time the box is ticked and Esc closes it (Esc means OK here).
     SeenDialog second;
     std::thread op2 = Operator(second, true, IDCANCEL);
-    EXPECT_EQ(DSAMessageDlg(text, 2, dbOK, 0, 0), mrOk);
+    EXPECT_EQ(dsa.DSAMessageDlg(text, 2, dbOK, 0, 0), mrOk);
     op2.join();
     ASSERT_TRUE(second.found);
     EXPECT_EQ(DontShow(storedKey), 1u);
 
     // Now suppressed: the default result at once, no window.
     const DWORD start = GetTickCount();
-    EXPECT_EQ(DSAMessageDlg(text, 2, dbOK, 0, 0), 0);
-    EXPECT_EQ(DSAMessageDlg(text, 2, dbOK, 1, 0), 1);
+    EXPECT_EQ(dsa.DSAMessageDlg(text, 2, dbOK, 0, 0), 0);
+    EXPECT_EQ(dsa.DSAMessageDlg(text, 2, dbOK, 1, 0), 1);
     EXPECT_LT(GetTickCount() - start, 1000u);
     EXPECT_EQ(FindWindowA(kDSADialogClass, nullptr), nullptr);
 }
@@ -162,12 +159,12 @@ TEST_F(Win32DSA, ButtonsGiveTheirResults) {
     SeenDialog seen;
     // Yes, No, Cancel: the second button is No.
     std::thread op = Operator(seen, false, kDSAButtonIdBase + 1);
-    EXPECT_EQ(DSAMessageDlgEx("Save?", 3, dbYes | dbNo | dbCancel, mrCancel, "", "question", 0), mrNo);
+    EXPECT_EQ(dsa.DSAMessageDlgEx("Save?", 3, dbYes | dbNo | dbCancel, mrCancel, "", "question", 0), mrNo);
     op.join();
     EXPECT_STREQ(seen.caption, "Confirm");
     SeenDialog esc;
     std::thread op2 = Operator(esc, false, IDCANCEL);
-    EXPECT_EQ(DSAMessageDlgEx("Save?", 3, dbYes | dbNo | dbCancel, mrCancel, "", "question", 0), mrCancel);
+    EXPECT_EQ(dsa.DSAMessageDlgEx("Save?", 3, dbYes | dbNo | dbCancel, mrCancel, "", "question", 0), mrCancel);
     op2.join();
 }
 
@@ -188,8 +185,8 @@ TEST_F(Win32DSA, GermanWelcomeDialog) {
     EXPECT_EQ(text.substr(0, 45), "Willkommen! Sie starten Quillar Vantor zum er");
     SeenDialog seen;
     std::thread op = Operator(seen, true, kDSAButtonIdBase, "welcome_de");
-    EXPECT_EQ(DSAMessageDlg(text, 2, dbOK, 0, 0), mrOk);
+    EXPECT_EQ(dsa.DSAMessageDlg(text, 2, dbOK, 0, 0), mrOk);
     op.join();
     EXPECT_TRUE(seen.found);
-    EXPECT_FALSE(DSAIdentsGetState("", text));
+    EXPECT_FALSE(dsa.DSAIdentsGetState("", text));
 }

@@ -245,8 +245,8 @@ public:
     }
 
     // A shell restart: the window goes away, a new one comes, and the registered
-    // "TaskbarCreated" is broadcast to every top-level window.
-    void Restart() { SendMessageA(window_, kRestart, 0, 0); }
+    // "TaskbarCreated" is broadcast to every top-level window (unless not `announced`).
+    void Restart(bool announced = true) { SendMessageA(window_, kRestart, announced ? 0 : 1, 0); }
 
     // Requests another process may send to the shell window (see tools/win32/fakeshell.cpp):
     // kPostCallback with wParam the mouse message, kRestart, and kIdentify, answered with
@@ -313,7 +313,8 @@ private:
             self->Create();
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
             DestroyWindow(window);
-            PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            // wParam 1: a quiet restart, as under Wine, whose shell never announces itself.
+            if (wParam == 0) PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
             return 1;
         default:
             return DefWindowProcA(window, message, wParam, lParam);

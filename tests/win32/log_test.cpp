@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "hw/log.h"
+#include "common/log.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form.h"
-#include "app/registry.h"
+#include "common/registry.h"
 #include "app/settings.h"
 #include "unit/core/fakes.h"
 
@@ -108,13 +108,14 @@ TEST_F(RegistryAdapter, ValuesKeepTheirTypesBothWays) {
 TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
     PrivateRegistry reg(base);
     FakeHost h1;
-    TQuillarForm first(h1);
+    TestServices firstServices;
+    TQuillarForm first{h1, firstServices.Services()};
     LoadSettings(first, reg);  // first run: defaults
     EXPECT_TRUE(first.SettingsChanged);
     first.cbOptimize->SetChecked(true);
     first.rgCoolingMode->SetItemIndex(0);
     first.TrackBarIdle->SetPosition(35);
-    first.TempThreshold = 66;
+    first.watch.TempThreshold = 66;
     first.ListBoxWindows->SetItems({"Media Player", "Viewer"});
     first.tbFindWindows->SetPosition(20);
     SaveSettings(first, reg);
@@ -126,7 +127,8 @@ TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
     EXPECT_EQ(ValueType(reg.SettingsPath(), "WindowList"), static_cast<DWORD>(REG_SZ));
 
     FakeHost h2;
-    TQuillarForm second(h2);
+    TestServices secondServices;
+    TQuillarForm second{h2, secondServices.Services()};
     LoadSettings(second, reg);
     EXPECT_TRUE(second.cbSplash->Checked());
     EXPECT_TRUE(second.cbOptimize->Checked());
@@ -134,7 +136,7 @@ TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
     EXPECT_EQ(second.rgIdle->ItemIndex(), 2);
     EXPECT_EQ(second.TrackBarIdle->Position(), 35);
     EXPECT_EQ(second.TrackBarSensor->Position(), 6);
-    EXPECT_EQ(second.TempThreshold, 66);
+    EXPECT_EQ(second.watch.TempThreshold, 66);
     EXPECT_EQ(second.EditTemp->Text(), "66");
     EXPECT_EQ(second.ListBoxWindows->Items(), (std::vector<std::string>{"Media Player", "Viewer"}));
     EXPECT_EQ(second.tbFindWindows->Position(), 20);
@@ -144,7 +146,8 @@ TEST_F(RegistryAdapter, SettingsRoundTripThroughTheRegistry) {
 TEST_F(RegistryAdapter, StoredWindowListsAndTheRunEntry) {
     PrivateRegistry reg(base);
     FakeHost h0;
-    TQuillarForm seed(h0);
+    TestServices seedServices;
+    TQuillarForm seed{h0, seedServices.Services()};
     LoadSettings(seed, reg);
     SaveSettings(seed, reg);  // every value present
 
@@ -153,7 +156,8 @@ TEST_F(RegistryAdapter, StoredWindowListsAndTheRunEntry) {
     const char run[] = "C:\\Quillar\\Quillar.exe";
     SetRaw(reg.RunPath(), "Quillar", REG_SZ, run, sizeof run);
     FakeHost h1;
-    TQuillarForm a(h1);
+    TestServices aServices;
+    TQuillarForm a{h1, aServices.Services()};
     LoadSettings(a, reg);
     EXPECT_EQ(a.ListBoxWindows->Items(), (std::vector<std::string>{"Media Player", "Viewer"}));
     EXPECT_EQ(a.cbWindows->Items(), (std::vector<std::string>{"Media Player", "Viewer"}));
@@ -163,7 +167,8 @@ TEST_F(RegistryAdapter, StoredWindowListsAndTheRunEntry) {
     const char bare[] = "Media Player";
     SetRaw(reg.SettingsPath(), "WindowList", REG_SZ, bare, sizeof bare);
     FakeHost h2;
-    TQuillarForm b(h2);
+    TestServices bServices;
+    TQuillarForm b{h2, bServices.Services()};
     LoadSettings(b, reg);
     EXPECT_EQ(b.ListBoxWindows->Items(), (std::vector<std::string>{"Media", "Player"}));
 
@@ -171,7 +176,8 @@ TEST_F(RegistryAdapter, StoredWindowListsAndTheRunEntry) {
     const char text[] = "25";
     SetRaw(reg.SettingsPath(), "IdleInterval", REG_SZ, text, sizeof text);
     FakeHost h3;
-    TQuillarForm c(h3);
+    TestServices cServices;
+    TQuillarForm c{h3, cServices.Services()};
     LoadSettings(c, reg);
     EXPECT_TRUE(c.SettingsChanged);
     EXPECT_EQ(c.TrackBarIdle->Position(), 10);

@@ -158,7 +158,7 @@ TEST_F(TrayIconTest, AddModifyDeleteReachTheShellOnlyWhileActive) {
         ASSERT_EQ(records.size(), 1u) << "setting Active twice must add once";
         const TrayRecord& add = records[0];
         std::printf("add record: %s\n", fakeshell::Describe(add).c_str());
-        EXPECT_EQ(add.op, 0u);
+        EXPECT_EQ(add.op, unsigned{NIM_ADD});
         EXPECT_EQ(add.id, 0u);
         EXPECT_EQ(add.flags, unsigned(NIF_MESSAGE | NIF_ICON | NIF_TIP));
         EXPECT_EQ(add.callback, RegisterWindowMessageA("WM_TOOLTRAYICON"));
@@ -172,7 +172,7 @@ TEST_F(TrayIconTest, AddModifyDeleteReachTheShellOnlyWhileActive) {
 
         tray.SetToolTip("second");
         TrayRecord modify = Last();
-        EXPECT_EQ(modify.op, 1u);
+        EXPECT_EQ(modify.op, unsigned{NIM_MODIFY});
         EXPECT_EQ(modify.flags, unsigned(NIF_ICON | NIF_TIP));
         EXPECT_EQ(modify.tip, "second");
         EXPECT_EQ(modify.checksum, add.checksum);
@@ -181,7 +181,7 @@ TEST_F(TrayIconTest, AddModifyDeleteReachTheShellOnlyWhileActive) {
         tray.SetActive(false);
         records = Records();
         ASSERT_EQ(records.size(), 3u);
-        EXPECT_EQ(records[2].op, 2u);
+        EXPECT_EQ(records[2].op, unsigned{NIM_DELETE});
         EXPECT_EQ(records[2].window, add.window);
 
         // The destruction of an inactive icon sends nothing.
@@ -194,7 +194,7 @@ TEST_F(TrayIconTest, AddModifyDeleteReachTheShellOnlyWhileActive) {
         tray.SetActive(true);
     }
     ASSERT_EQ(shell_->Count(), 5u);
-    EXPECT_EQ(Last().op, 2u);
+    EXPECT_EQ(Last().op, unsigned{NIM_DELETE});
     DestroyIcon(nine);
 }
 
@@ -208,7 +208,7 @@ TEST_F(TrayIconTest, ToolTipIsCutTo62CharactersAndKeepsItsBytes) {
     EXPECT_EQ(tray.ToolTip(), tip.substr(0, 62));
     TrayRecord r = Last();
     std::printf("tip record: %s\n", fakeshell::Describe(r).c_str());
-    EXPECT_EQ(r.op, 1u);
+    EXPECT_EQ(r.op, unsigned{NIM_MODIFY});
     EXPECT_EQ(r.tip.size(), 62u);
     EXPECT_EQ(r.tip, tip.substr(0, 62));
 }
@@ -221,7 +221,7 @@ TEST_F(TrayIconTest, EmptyTipAtAddIsSentAgainFromTheMessageLoop) {
     tray.SetToolTip("late tip");
     ASSERT_TRUE(PumpUntil([] { return shell_->Count() >= 3; }));
     TrayRecord r = Last();
-    EXPECT_EQ(r.op, 1u);
+    EXPECT_EQ(r.op, unsigned{NIM_MODIFY});
     EXPECT_TRUE(r.flags & NIF_TIP);
     EXPECT_EQ(r.tip, "late tip");
 
@@ -270,7 +270,7 @@ TEST_F(TrayIconTest, AnimationNeedsPicturesAndAnActiveIconAndRestoresThePicture)
     EXPECT_TRUE(PumpUntil([] { return shell_->Count() >= 4; }));
     std::set<uint32_t> frames;
     for (auto& r : Records()) {
-        EXPECT_EQ(r.op, 1u);
+        EXPECT_EQ(r.op, unsigned{NIM_MODIFY});
         frames.insert(r.checksum);
     }
     EXPECT_GE(frames.size(), 3u) << "the frames should differ";
@@ -452,10 +452,59 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsTheActiveIconAgain) {
     Pump(100);
     auto records = Records();
     ASSERT_EQ(records.size(), 1u) << "only the active icon comes back";
-    EXPECT_EQ(records[0].op, 0u);
+    EXPECT_EQ(records[0].op, unsigned{NIM_ADD});
     EXPECT_EQ(records[0].window, uint32_t(uintptr_t(shown.Handle())));
     EXPECT_EQ(records[0].tip, "shown");
     EXPECT_EQ(records[0].checksum, nine);
+}
+
+TEST_F(TrayIconTest, RecreatedComponentAddsTheIconAgainWithItsPropertiesAndEvents) {
+    auto pictures = LoadPictures();
+    auto tray = std::make_unique<TTrayIcon2>();
+    tray->SetImages(pictures.get());
+    tray->SetToolTip("kept tip");
+    tray->SetActive(true);
+    tray->SetTrayIcon(9);
+    const uint32_t nine = Last().checksum;
+    int doubleClicks = 0;
+    bool recreatedInsideItsEvent = false;
+    tray->OnDblClick = [&](TTrayIcon2& sender) {
+        ++doubleClicks;
+        // The component cannot go while it raises an event: it is handed back unchanged.
+        TTrayIcon2* self = &sender;
+        tray = TTrayIcon2::Recreate(std::move(tray));
+        recreatedInsideItsEvent = tray.get() != self || !tray;
+    };
+    const HWND oldWindow = tray->Handle();
+    shell_->Clear();
+    shell_->Restart(false);  // no announcement: nothing comes back by itself
+    ASSERT_TRUE(shell_->IsFound());
+    Pump(100);
+    EXPECT_EQ(shell_->Count(), 0u);
+
+    tray = TTrayIcon2::Recreate(std::move(tray));
+    ASSERT_TRUE(tray);
+    TrayRecord add = Last();
+    EXPECT_EQ(add.op, 0u) << fakeshell::Describe(add);
+    EXPECT_EQ(add.flags, 7u) << "message, icon and tip in one add";
+    EXPECT_EQ(add.tip, "kept tip");
+    EXPECT_EQ(add.checksum, nine) << "the picture shown before";
+    EXPECT_EQ(add.window, uint32_t(uintptr_t(tray->Handle())));
+    EXPECT_NE(tray->Handle(), oldWindow);
+    EXPECT_FALSE(IsWindow(oldWindow)) << "the old component is gone";
+    EXPECT_EQ(tray->Images(), pictures.get());
+
+    ASSERT_TRUE(shell_->PostCallback(WM_LBUTTONDBLCLK));
+    ASSERT_TRUE(PumpUntil([&] { return doubleClicks == 1; }));
+    EXPECT_FALSE(recreatedInsideItsEvent);
+
+    // An inactive component comes back inactive: nothing reaches the shell.
+    tray->SetActive(false);
+    shell_->Clear();
+    tray = TTrayIcon2::Recreate(std::move(tray));
+    EXPECT_FALSE(tray->Active());
+    EXPECT_EQ(tray->ToolTip(), "kept tip");
+    EXPECT_EQ(shell_->Count(), 0u);
 }
 
 TEST(TrayPictures, TheStripHoldsTheTwelvePicturesInTheirOrder) {

@@ -7,7 +7,8 @@
 //       received is also written as DIR\icon-NNNN.bmp (on the grey of a taskbar). With
 //       --reject every call is refused, as by a shell that is not ready. Runs until --quit.
 //   fakeshell --click left|double|right|move   post the icon's callback as the shell would
-//   fakeshell --restart                        a shell restart: new window, "TaskbarCreated"
+//   fakeshell --restart [quiet]                a shell restart: new window, "TaskbarCreated"
+//                                              (not broadcast with "quiet", as under Wine)
 //   fakeshell --quit                           end the running stand-in
 // The commands exit with 0 on success, 2 when no stand-in is running, 1 on a bad request.
 #include <windows.h>
@@ -45,7 +46,8 @@ int Command(const std::string& command, const char* argument) {
         return 0;
     }
     if (command == "--restart") {
-        SendMessageA(shell, FakeShell::kRestart, 0, 0);
+        const bool quiet = argument && std::string(argument) == "quiet";
+        SendMessageA(shell, FakeShell::kRestart, quiet ? 1 : 0, 0);
         return 0;
     }
     std::vector<UINT> messages;
@@ -77,7 +79,7 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: fakeshell LOGFILE [--reject] [--icons DIR]\n"
-                     "       fakeshell --click left|double|right|move | --restart | --quit\n");
+                     "       fakeshell --click left|double|right|move | --restart [quiet] | --quit\n");
         return 1;
     }
     std::string first = argv[1];

@@ -5,15 +5,26 @@
 //   qprobe threads EXE                   one line per thread: id priority kernel-ms user-ms
 //   qprobe wait-threads EXE MS           0 when EXE has a thread at idle priority within MS
 //   qprobe dialog TEXT MS [press]        waits for a dialog whose text contains TEXT, prints
-//                                        its caption and texts; "press" presses its first button
+//                                        its caption and texts; "press" presses its first button,
+//                                        "send" presses it with a sent BM_CLICK (as UI automation)
 //   qprobe dialogs                       prints every dialog window's caption and texts
 //   qprobe post CLASS MSG [WPARAM LPARAM] posts a message (numbers in hexadecimal)
 //   qprobe pid EXE                       prints the process id, 1 when not running
 //   qprobe wait-exit EXE MS              0 when the process has ended within MS
 //   qprobe click CLASS TEXT              clicks the child button of CLASS's window captioned TEXT
 //   qprobe check CLASS TEXT [0|1]        prints (or sets by a click) a check box's state
+//   qprobe enabled CLASS TEXT            0 when the child button captioned TEXT is enabled, 1 if not
+//   qprobe children CLASS                one line per child window of CLASS's window:
+//                                        class, 1 or 0 for its own visible style, text
+//   qprobe tabs CLASS                    the captions of the tabs of CLASS's tab control
+//   qprobe priorities EXE MS             watches the threads of EXE that run at idle priority
+//                                        now for MS: prints "ms p1 p2 ..." at the start and
+//                                        whenever one of their priorities changes
+//   qprobe rect CLASS CHILD-CLASS        prints the screen rectangle of the first child of
+//                                        that class: left top width height
 // Dialogs are message boxes (#32770) and the program's message dialogs (TQuillarMessageDialog).
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -145,6 +156,79 @@ int Threads(const char* exe, bool idleOnly) {
 
 unsigned long Hex(const char* s) { return std::strtoul(s, nullptr, 16); }
 
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+    const bool shown = (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0;
+    std::printf("%s\t%d\t%s\n", ClassOf(child).c_str(), shown ? 1 : 0, Text(child).c_str());
+    return TRUE;
+}
+
+// The tab captions live in the other process: the request and its answer go through a
+// buffer allocated there.
+int Tabs(HWND window) {
+    HWND tabs = window ? FindChild(window, "SysTabControl32", nullptr) : nullptr;
+    if (!tabs) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tabs, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return 1;
+    constexpr size_t kText = 256;
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(TCITEMA) + kText, MEM_COMMIT,
+                                                     PAGE_READWRITE));
+    const int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; remote && i < count; ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = remote + sizeof(TCITEMA);
+        item.cchTextMax = kText;
+        char text[kText] = "";
+        SIZE_T moved = 0;
+        WriteProcessMemory(process, remote, &item, sizeof item, &moved);
+        SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote + sizeof(TCITEMA), text, kText - 1, &moved);
+        std::printf("%s\n", text);
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return 0;
+}
+
+int Priorities(const char* exe, DWORD ms) {
+    std::vector<DWORD> ids = ProcessIds(exe);
+    if (ids.empty()) return 1;
+    std::vector<HANDLE> watched;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te)) {
+        if (te.th32OwnerProcessID != ids[0]) continue;
+        HANDLE t = OpenThread(THREAD_QUERY_INFORMATION, FALSE, te.th32ThreadID);
+        if (t && GetThreadPriority(t) == THREAD_PRIORITY_IDLE)
+            watched.push_back(t);
+        else if (t)
+            CloseHandle(t);
+    }
+    CloseHandle(snap);
+    if (watched.empty()) return 1;
+    std::string last;
+    const DWORD start = GetTickCount();
+    do {
+        std::string now;
+        for (HANDLE t : watched) {
+            char one[16];
+            std::snprintf(one, sizeof one, " %d", GetThreadPriority(t));
+            now += one;
+        }
+        if (now != last) {
+            std::printf("%lu%s\n", static_cast<unsigned long>(GetTickCount() - start), now.c_str());
+            std::fflush(stdout);
+            last = now;
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < ms);
+    for (HANDLE t : watched) CloseHandle(t);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -185,14 +269,19 @@ int main(int argc, char** argv) {
                 if (texts.find(argv[2]) == std::string::npos) continue;
                 std::printf("%s\n", texts.c_str());
                 std::fflush(stdout);
-                if (argc >= 5 && std::strcmp(argv[4], "press") == 0) {
+                const bool send = argc >= 5 && std::strcmp(argv[4], "send") == 0;
+                if (argc >= 5 && (send || std::strcmp(argv[4], "press") == 0)) {
                     HWND button = FindChild(d, "Button", nullptr);
                     // The first push button of a message box is its OK button.
                     HWND ok = GetDlgItem(d, IDOK);
                     if (!ok) ok = GetDlgItem(d, IDCANCEL);
                     if (!ok) ok = button;
-                    if (ok) PostMessageA(ok, BM_CLICK, 0, 0);
-                    else PostMessageA(d, WM_COMMAND, IDOK, 0);
+                    if (ok && send)
+                        SendMessageA(ok, BM_CLICK, 0, 0);  // as UI automation presses it
+                    else if (ok)
+                        PostMessageA(ok, BM_CLICK, 0, 0);
+                    else
+                        PostMessageA(d, WM_COMMAND, IDOK, 0);
                 }
                 return 0;
             }
@@ -214,6 +303,12 @@ int main(int argc, char** argv) {
         SendMessageA(b, BM_CLICK, 0, 0);
         return 0;
     }
+    if (cmd == "enabled" && argc == 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        HWND b = h ? FindChild(h, "Button", argv[3]) : nullptr;
+        if (!b) return 2;
+        return IsWindowEnabled(b) ? 0 : 1;
+    }
     if (cmd == "check" && argc >= 4) {
         HWND h = FindWindowA(argv[2], nullptr);
         HWND b = h ? FindChild(h, "Button", argv[3]) : nullptr;
@@ -221,6 +316,22 @@ int main(int argc, char** argv) {
         bool checked = SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (argc == 5 && checked != (argv[4][0] == '1')) SendMessageA(b, BM_CLICK, 0, 0);
         std::printf("%d\n", SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "children" && argc == 3) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        if (!h) return 1;
+        EnumChildWindows(h, PrintChild, 0);
+        return 0;
+    }
+    if (cmd == "tabs" && argc == 3) return Tabs(FindWindowA(argv[2], nullptr));
+    if (cmd == "priorities" && argc == 4) return Priorities(argv[2], static_cast<DWORD>(std::atoi(argv[3])));
+    if (cmd == "rect" && argc == 4) {
+        HWND h = FindWindowA(argv[2], nullptr);
+        HWND c = h ? FindChild(h, argv[3], nullptr) : nullptr;
+        RECT r;
+        if (!c || !GetWindowRect(c, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         return 0;
     }
     return 2;

@@ -5,7 +5,14 @@
 #include <vector>
 
 #include "app/form.h"
+#include "common/registry.h"
+#include "hw/timing.h"
 #include "idle/idle_threads.h"
+#include "temp/shared_memory.h"
+#include "temp/shutdown.h"
+#include "temp/temp_monitoring.h"
+#include "ui/dsa.h"
+#include "unit/winwatch/fake_windows.h"
 
 // Threads that never run: the test drives their clocks and states.
 class FakeIdlePlatform : public IdleThreadPlatform {
@@ -45,6 +52,7 @@ public:
         ++threads[t].suspendCount;
     }
     void Discard(uintptr_t t) override { threads[t].discarded = true; }
+    bool Ended(uintptr_t) override { return true; }  // the bodies never run
     bool KernelTime(uintptr_t t, uint64_t& time) override {
         if (unreadable) return false;
         time = threads[t].kernel100ns;
@@ -52,6 +60,29 @@ public:
     }
     bool unreadable = false;  // thread times cannot be read
     uint32_t TickCount() override { return tick; }
+};
+
+// The privileged object: records each request and answers with `result`, or fails to be
+// created with `createError`.
+class FakePrivilegedObjects : public PrivilegedObjectSource {
+public:
+    std::vector<std::string> requests;  // "1" / "0" per SetAutoStart, in order
+    int32_t result = 0;
+    int32_t createError = 0;
+    std::unique_ptr<PrivilegedObject> Create() override {
+        if (createError) throw EComError(createError, "Class not registered");
+        return std::make_unique<Object>(*this);
+    }
+
+private:
+    struct Object : PrivilegedObject {
+        explicit Object(FakePrivilegedObjects& owner) : owner(owner) {}
+        int32_t SetAutoStart(const std::string&, bool enable) override {
+            owner.requests.push_back(enable ? "1" : "0");
+            return owner.result;
+        }
+        FakePrivilegedObjects& owner;
+    };
 };
 
 class FakeHost : public FormHost {
@@ -82,13 +113,61 @@ public:
         ++closedOptions;
     }
     void Terminate() override { terminated = true; }
-    uintptr_t FindTaskbarWindow() override { return 0x1234; }
+    uintptr_t FindTaskbarWindow() override { return taskbar; }
     bool IsWindowsNT() override { return true; }
     bool OpenWithShell(const std::string& path) override {
         executed.push_back(path);
         return shellSucceeds;
     }
     std::string ProgramFolder() override { return "C:\\Program Files\\Quillar\\"; }
+    uintptr_t LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) override {
+        libraryPaths.push_back(libraryPath);
+        triedPictures = names;
+        for (const std::string& n : names)
+            if (n == availablePicture) return 0x4242;
+        return 0;
+    }
+    std::vector<std::string> libraryPaths;
+    std::vector<std::string> triedPictures;
+    std::string availablePicture;  // the one picture the fake library holds
+
+    uintptr_t taskbar = 0x1234;
+    FakeWindows windows{std::vector<std::string>{}};
+    TopLevelWindows& SystemWindows() override { return windows; }
+    int trayRecreations = 0;
+    bool trayBusy = false;  // the tray component cannot be re-created now
+    bool RecreateTrayIcon() override {
+        if (trayBusy) return false;
+        ++trayRecreations;
+        return true;
+    }
+    FakePrivilegedObjects privileged;
+    PrivilegedObjectSource& PrivilegedObjects() override { return privileged; }
+};
+
+// Records the shutdowns asked for and refuses them.
+class RecordingShutdown : public SystemShutdown {
+public:
+    std::vector<uint16_t> calls;
+    bool ShutdownWindows(uint16_t flags) override {
+        calls.push_back(flags);
+        return false;
+    }
+};
+
+// The services a form runs on, for one test: fake threads, a registry and shared memory in
+// memory, a recorded shutdown, and the native stand-ins of the processor services and
+// dialogs unless a test hands in its own.
+struct TestServices {
+    FakeIdlePlatform threads;
+    MemoryRegistry registry;
+    MemorySharedMemory memory;
+    TempMonitoring temps{memory};
+    RecordingShutdown shutdown;
+    ProcessorPlatform* processors = &SystemProcessorPlatform();
+    FormServices Services() {
+        return FormServices{*processors, threads, registry, ProcessDSAPlatform(), temps, shutdown};
+    }
 };
 
 class FakeTray : public TrayIconView {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/form.h"
-#include "app/later.h"
+#include "hw/backend.h"
+#include "hw/pci_config.h"
+#include "sim/machine.h"
 #include "idle/idle_threads.h"
 #include "unit/core/fakes.h"
 
@@ -11,44 +13,42 @@ namespace {
 class FormLogic : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetIdleThreadsForTest();
-        SetIdleThreadPlatform(&platform);
         form.tray = &tray;
         form.LabelTitle->SetCaption("Quillar Vantor");
-        ChipsetKnown = false;
-        C2PortAvailable = false;
-        ChipsetOptimized = false;
-        C2Idling = false;
     }
-    void TearDown() override {
-        ResetIdleThreadsForTest();
-        ProcessorCount = 1;
-        ChipsetKnown = false;
-        C2PortAvailable = false;
-        C2Idling = false;
+    // The built-in machine: a VIA KT400 northbridge whose southbridge has a C2 port.
+    void IdentifyBuiltInChipset() {
+        sim::SetCurrent(sim::Machine::FromProfile(sim::Machine::kDefaultProfile));
+        hw::backend::OpenDevice();
+        PreparePCIAccess();
+        form.chipset.ScanPCIBus();
+        ASSERT_TRUE(form.chipset.IdentifyChipset());
     }
     void StartThreads(int count) {
-        ProcessorCount = count;
-        CreateIdleThreads([](const std::string&) {});
+        idle.ProcessorCount = count;
+        idle.CreateIdleThreads([](const std::string&) {});
         for (int i = 0; i < count; ++i)
-            if (IdleThreads[i]) IdleThreads[i]->LastSampleTick = platform.tick;
-        IdleStartTick = platform.tick;
+            if (idle.IdleThreads[i]) idle.IdleThreads[i]->LastSampleTick = platform.tick;
+        idle.IdleStartTick = platform.tick;
     }
     // Advances the clock by `ms` with each processor idle for the given milliseconds.
     void Run(uint32_t ms, std::vector<uint32_t> idleMs) {
         platform.tick += ms;
         for (size_t i = 0; i < idleMs.size(); ++i)
-            if (IdleThreads[i]) platform.threads[IdleThreads[i]->handle].kernel100ns += uint64_t{idleMs[i]} * 10000;
+            if (idle.IdleThreads[i])
+                platform.threads[idle.IdleThreads[i]->handle].kernel100ns += uint64_t{idleMs[i]} * 10000;
     }
-    FakeIdlePlatform platform;
+    TestServices services;
+    FakeIdlePlatform& platform = services.threads;
     FakeHost host;
     FakeTray tray;
-    TQuillarForm form{host};
+    TQuillarForm form{host, services.Services()};
+    TIdleThreads& idle = form.idle;
 };
 
 TEST_F(FormLogic, IdleShareRoundsHalvesToEvenAndStaysBelow100) {
     StartThreads(1);
-    TIdle& t = *IdleThreads[0];
+    TIdle& t = *idle.IdleThreads[0];
     Run(1000, {125});
     EXPECT_EQ(MeasureIdlePercent(t), 12) << "12.5 goes to the even 12";
     Run(1000, {135});
@@ -101,17 +101,17 @@ TEST_F(FormLogic, GraphicalDisplayPicksBarPictureAndPriorityDigit) {
     form.TimerTimer();
     EXPECT_EQ(tray.shown.size(), shown) << "the same picture is not sent again";
     // The temperature watch holds the threads at level 3: the digit goes over the bar.
-    form.TempThreshold = 50;
-    form.CurrentTemp = 60;
-    IdleThreads[0]->SetPriorityLevel(3);
+    form.watch.TempThreshold = 50;
+    form.watch.CurrentTemp = 60;
+    idle.IdleThreads[0]->SetPriorityLevel(3);
     Run(1000, {500});
     form.TimerTimer();
     EXPECT_EQ(tray.texts.back(), "3@3");
     // Below the action temperature raised priorities fall back to idle.
-    form.CurrentTemp = 40;
+    form.watch.CurrentTemp = 40;
     Run(1000, {500});
     form.TimerTimer();
-    EXPECT_EQ(IdleThreads[0]->PriorityLevel(), 0);
+    EXPECT_EQ(idle.IdleThreads[0]->PriorityLevel(), 0);
 }
 
 TEST_F(FormLogic, StatisticsListOnlyWhileTheWindowIsVisible) {
@@ -156,7 +156,7 @@ TEST_F(FormLogic, UnreadableThreadTimesCountAsZero) {
 TEST_F(FormLogic, NoTickDisplayWhileThreadsAreSuspended) {
     form.rgIdle->SetItemIndex(1);
     StartThreads(2);
-    SuspendIdleThreads(true);
+    idle.SuspendIdleThreads(true);
     Run(1000, {0, 0});
     form.TimerTimer();
     EXPECT_EQ(tray.tip, "Quillar Vantor");
@@ -165,18 +165,18 @@ TEST_F(FormLogic, NoTickDisplayWhileThreadsAreSuspended) {
 
 TEST_F(FormLogic, EnablingInS1ResetsRaisedPriorityBeforeResuming) {
     StartThreads(2);
-    SuspendIdleThreads(true);
-    SetIdlePriority(5);
+    idle.SuspendIdleThreads(true);
+    idle.SetIdlePriority(5);
     form.SetCooling(true);
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(IdleThreads[i]->PriorityLevel(), 0);
-    EXPECT_TRUE(IdleThreadsRunning());
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(idle.IdleThreads[i]->PriorityLevel(), 0);
+    EXPECT_TRUE(idle.IdleThreadsRunning());
     EXPECT_TRUE(form.CoolingEnabled);
     EXPECT_TRUE(form.Enabled1->Checked());
     EXPECT_TRUE(form.LabelActive->Visible());
     EXPECT_FALSE(form.LabelInactive->Visible());
     EXPECT_EQ(tray.shown.back(), 9);
     form.SetCooling(false);
-    EXPECT_FALSE(IdleThreadsRunning());
+    EXPECT_FALSE(idle.IdleThreadsRunning());
     EXPECT_FALSE(form.Enabled1->Checked());
     EXPECT_TRUE(form.LabelInactive->Visible());
     EXPECT_EQ(tray.shown.back(), 8);
@@ -184,12 +184,12 @@ TEST_F(FormLogic, EnablingInS1ResetsRaisedPriorityBeforeResuming) {
 
 TEST_F(FormLogic, OsModeOnAKnownChipsetShowsK7) {
     StartThreads(1);
-    ChipsetKnown = true;
+    IdentifyBuiltInChipset();
     form.cbOptimize->SetChecked(true);
     form.rgCoolingMode->SetItemIndex(0);
     host.dialogs.clear();
     form.SetCooling(true);
-    EXPECT_FALSE(IdleThreadsRunning());
+    EXPECT_FALSE(idle.IdleThreadsRunning());
     EXPECT_EQ(tray.texts.back(), "K7@-1");
     EXPECT_EQ(tray.tip, "Quillar Vantor\r[K7 Mode]");
 }
@@ -203,7 +203,7 @@ TEST_F(FormLogic, StoredOsModeOnAnUnknownChipsetLeavesThreadsSuspended) {
     form.UpdateAthlonOptions();
     EXPECT_FALSE(form.rgCoolingMode->Enabled());
     form.SetCooling(true);
-    EXPECT_FALSE(IdleThreadsRunning());
+    EXPECT_FALSE(idle.IdleThreadsRunning());
     EXPECT_EQ(tray.shown.back(), 8);
     // Unticking the optimization moves the choice back to S1.
     form.cbOptimize->SetChecked(false);
@@ -230,18 +230,18 @@ TEST_F(FormLogic, StoredC2WithoutPortHalts) {
     form.Loading = false;
     EXPECT_TRUE(host.dialogs.empty()) << "no message while loading";
     form.SetCooling(true);
-    EXPECT_FALSE(C2Idling);
-    C2PortAvailable = true;
+    EXPECT_FALSE(idle.C2Idling);
+    form.chipset.C2PortAvailable = true;
     form.SetCooling(false);
     form.SetCooling(true);
-    EXPECT_TRUE(C2Idling);
+    EXPECT_TRUE(idle.C2Idling);
 }
 
 TEST_F(FormLogic, OkAppliesTimerModeAndC2Flag) {
     StartThreads(1);
     form.MainTimer->SetEnabled(true);
     host.optionsVisible = true;
-    ChipsetKnown = true;
+    IdentifyBuiltInChipset();
     form.cbOptimize->SetChecked(true);
     form.rgCoolingMode->SetItemIndex(0);
     form.SetCooling(true);
@@ -253,15 +253,15 @@ TEST_F(FormLogic, OkAppliesTimerModeAndC2Flag) {
     form.ButtonOKClick();
     EXPECT_TRUE(form.MainTimer->Enabled());
     EXPECT_TRUE(form.lvTimes->Visible());
-    EXPECT_TRUE(IdleThreadsRunning()) << "cooling was re-applied";
+    EXPECT_TRUE(idle.IdleThreadsRunning()) << "cooling was re-applied";
     // With cooling off the choice is stored but cooling stays off.
     form.SetCooling(false);
-    C2PortAvailable = true;
+    form.chipset.C2PortAvailable = true;
     form.rgCoolingMode->SetItemIndex(2);
     form.ButtonOKClick();
-    EXPECT_TRUE(C2Idling);
+    EXPECT_TRUE(idle.C2Idling);
     EXPECT_FALSE(form.CoolingEnabled);
-    EXPECT_FALSE(IdleThreadsRunning());
+    EXPECT_FALSE(idle.IdleThreadsRunning());
 }
 
 TEST_F(FormLogic, OkWithBadTemperatureKeepsTheWindowOpenOnTheMonitorPage) {
@@ -272,7 +272,7 @@ TEST_F(FormLogic, OkWithBadTemperatureKeepsTheWindowOpenOnTheMonitorPage) {
     EXPECT_EQ(form.PageControl1->ActivePage(), form.tsMonitor);
     form.EditTemp->SetText("65");
     form.ButtonOKClick();
-    EXPECT_EQ(form.TempThreshold, 65);
+    EXPECT_EQ(form.watch.TempThreshold, 65);
     EXPECT_EQ(host.closedOptions, 1);
 }
 

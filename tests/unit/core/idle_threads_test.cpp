@@ -9,19 +9,14 @@ namespace {
 
 class IdleThreadsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetIdleThreadsForTest();
-        SetIdleThreadPlatform(&platform);
-        ProcessorCount = 4;
-    }
-    void TearDown() override {
-        ResetIdleThreadsForTest();
-        ProcessorCount = 1;
-    }
+    void SetUp() override { idle.ProcessorCount = 4; }
     FakeIdlePlatform platform;
+    std::atomic<bool> chipsetOptimized{false};
+    std::atomic<uint32_t> c2PortAddress{0};
+    TIdleThreads idle{platform, chipsetOptimized, c2PortAddress};
     std::vector<std::string> errors;
     void Create() {
-        CreateIdleThreads([this](const std::string& e) { errors.push_back(e); });
+        idle.CreateIdleThreads([this](const std::string& e) { errors.push_back(e); });
     }
 };
 
@@ -39,15 +34,15 @@ TEST_F(IdleThreadsTest, OneThreadPerProcessorPinnedAtIdlePriority) {
     Create();
     EXPECT_TRUE(errors.empty());
     for (int cpu = 0; cpu < 4; ++cpu) {
-        ASSERT_NE(IdleThreads[cpu], nullptr) << cpu;
-        const auto& t = platform.threads[IdleThreads[cpu]->handle];
+        ASSERT_NE(idle.IdleThreads[cpu], nullptr) << cpu;
+        const auto& t = platform.threads[idle.IdleThreads[cpu]->handle];
         EXPECT_EQ(t.affinity, 1u << cpu);
         EXPECT_EQ(t.priority, -15);
         EXPECT_EQ(t.suspendCount, 0) << "resumed after set-up";
-        EXPECT_EQ(IdleThreads[cpu]->PriorityLevel(), 0);
+        EXPECT_EQ(idle.IdleThreads[cpu]->PriorityLevel(), 0);
     }
-    EXPECT_EQ(IdleThreads[4], nullptr);
-    EXPECT_TRUE(IdleThreadsRunning());
+    EXPECT_EQ(idle.IdleThreads[4], nullptr);
+    EXPECT_TRUE(idle.IdleThreadsRunning());
 }
 
 TEST_F(IdleThreadsTest, FailedAffinityReportsProcessorAndLeavesSlotEmpty) {
@@ -55,68 +50,65 @@ TEST_F(IdleThreadsTest, FailedAffinityReportsProcessorAndLeavesSlotEmpty) {
     Create();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Quillar: Couln't create idle thread for processor 2.\rProgram execution will continue.");
-    EXPECT_NE(IdleThreads[0], nullptr);
-    EXPECT_NE(IdleThreads[1], nullptr);
-    EXPECT_EQ(IdleThreads[2], nullptr);
-    EXPECT_NE(IdleThreads[3], nullptr);
+    EXPECT_NE(idle.IdleThreads[0], nullptr);
+    EXPECT_NE(idle.IdleThreads[1], nullptr);
+    EXPECT_EQ(idle.IdleThreads[2], nullptr);
+    EXPECT_NE(idle.IdleThreads[3], nullptr);
     // The rejected thread never ran and was discarded.
     int discarded = 0;
     for (auto& [h, t] : platform.threads) discarded += t.discarded;
     EXPECT_EQ(discarded, 1);
-    SuspendIdleThreads(true);
-    EXPECT_FALSE(IdleThreadsRunning());
-    SuspendIdleThreads(false);
-    EXPECT_TRUE(IdleThreadsRunning());
+    idle.SuspendIdleThreads(true);
+    EXPECT_FALSE(idle.IdleThreadsRunning());
+    idle.SuspendIdleThreads(false);
+    EXPECT_TRUE(idle.IdleThreadsRunning());
 }
 
 TEST_F(IdleThreadsTest, SuspensionDoesNotNest) {
     Create();
-    SuspendIdleThreads(true);
-    SuspendIdleThreads(true);
-    for (int cpu = 0; cpu < 4; ++cpu) EXPECT_EQ(platform.threads[IdleThreads[cpu]->handle].suspendCount, 1);
-    SuspendIdleThreads(false);
-    for (int cpu = 0; cpu < 4; ++cpu) EXPECT_EQ(platform.threads[IdleThreads[cpu]->handle].suspendCount, 0);
+    idle.SuspendIdleThreads(true);
+    idle.SuspendIdleThreads(true);
+    for (int cpu = 0; cpu < 4; ++cpu) EXPECT_EQ(platform.threads[idle.IdleThreads[cpu]->handle].suspendCount, 1);
+    idle.SuspendIdleThreads(false);
+    for (int cpu = 0; cpu < 4; ++cpu) EXPECT_EQ(platform.threads[idle.IdleThreads[cpu]->handle].suspendCount, 0);
 }
 
 TEST_F(IdleThreadsTest, DestroyResumesSuspendedThreadsSoTheySeeTheFlag) {
     Create();
-    SuspendIdleThreads(true);
-    DestroyIdleThreads();
+    idle.SuspendIdleThreads(true);
+    idle.DestroyIdleThreads();
     for (int cpu = 0; cpu < 4; ++cpu) {
-        EXPECT_TRUE(IdleThreads[cpu]->Terminated);
-        EXPECT_EQ(platform.threads[IdleThreads[cpu]->handle].suspendCount, 0);
+        EXPECT_TRUE(idle.IdleThreads[cpu]->Terminated);
+        EXPECT_EQ(platform.threads[idle.IdleThreads[cpu]->handle].suspendCount, 0);
     }
 }
 
 TEST_F(IdleThreadsTest, SetIdlePriorityReachesEveryThread) {
     Create();
-    SetIdlePriority(5);
-    for (int cpu = 0; cpu < 4; ++cpu) EXPECT_EQ(IdleThreads[cpu]->PriorityLevel(), 5);
+    idle.SetIdlePriority(5);
+    for (int cpu = 0; cpu < 4; ++cpu) EXPECT_EQ(idle.IdleThreads[cpu]->PriorityLevel(), 5);
 }
 
 TEST_F(IdleThreadsTest, LoopHaltsOrReadsC2PortByTheFlags) {
     sim::SetCurrent(sim::Machine::FromProfile(sim::Machine::kDefaultProfile));
     OpenDriver();
-    ProcessorCount = 1;
+    idle.ProcessorCount = 1;
     Create();
-    TIdle& t = *IdleThreads[0];
+    TIdle& t = *idle.IdleThreads[0];
     platform.tick = 5000;
     // One pass: the terminate flag is tested after the first request.
     t.Terminated = true;
-    C2Idling = true;
-    ChipsetOptimized = false;
+    idle.C2Idling = true;
+    chipsetOptimized = false;
     t.Execute();
-    EXPECT_EQ(IdleStartTick.load(), 5000u);
+    EXPECT_EQ(idle.IdleStartTick.load(), 5000u);
     EXPECT_EQ(t.LastSampleTick, 5000u);
     EXPECT_EQ(sim::Current().RequestCount(drv::kHalt), 1u) << "C2 needs the chipset optimization too";
-    ChipsetOptimized = true;
-    C2PortAddress = 0x4014;
+    chipsetOptimized = true;
+    c2PortAddress = 0x4014;
     t.Execute();
     EXPECT_EQ(sim::Current().C2Reads(0x4014), 1u);
     EXPECT_EQ(sim::Current().RequestCount(drv::kHalt), 1u);
-    C2Idling = false;
-    ChipsetOptimized = false;
-    C2PortAddress = 0;
     CloseDriver();
 }
 

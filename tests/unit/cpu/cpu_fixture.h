@@ -14,6 +14,7 @@
 
 #include "common/ini.h"
 #include "cpu/cpuid.h"
+#include "cpu/processor.h"
 #include "hw/backend.h"
 #include "hw/driver.h"
 #include "hw/registers.h"
@@ -46,14 +47,10 @@ inline std::vector<std::string> CpuidFixtureNames() {
     return names;
 }
 
-// Puts the machine of `profile` in place with the driver open and nothing identified yet.
+// Puts the machine of `profile` in place with the driver open.
 inline void UseMachine(const std::string& profile) {
     sim::SetCurrent(sim::Machine::FromProfile(profile));
     hw::backend::OpenDevice();
-    ForgetCyrixPortGrant();
-    ResetProcessorInfo();
-    MsrCache = TMsrValue{};
-    ClockMHz = 0;
 }
 
 inline void UseFixture(const std::string& name) { UseMachine(CpuidFixture(name)); }
@@ -102,12 +99,11 @@ public:
     }
 };
 
-// Installs a FakeProcessors for the lifetime of the object.
-class ScopedProcessors {
-public:
-    ScopedProcessors() { SetProcessorPlatform(&fake); }
-    ~ScopedProcessors() { SetProcessorPlatform(nullptr); }
+// A processor of its own for one test, on fake processor services.
+struct TestCpu {
     FakeProcessors fake;
+    TCpu cpu{fake};
+    TRegisters& regs = cpu.registers;
 };
 
 }  // namespace cputest

@@ -11,13 +11,18 @@
 #include "app/languages.h"
 #include "unit/core/fakes.h"
 #include "unit/cpu/cpu_fixture.h"
-#include "cpu/cpu_page.h"
-#include "hw/log.h"
-#include "idle/idle_threads.h"
+#include "app/cpu_page.h"
+#include "cpu/cpu_report.h"
+#include "common/log.h"
 
 using namespace cputest;
 
 namespace {
+
+FormServices WithProcessors(TestServices& services, ProcessorPlatform& processors) {
+    services.processors = &processors;
+    return services.Services();
+}
 
 class RecordingHost : public FakeHost {
 public:
@@ -42,19 +47,7 @@ protected:
     void SetUp() override {
         form.Loading = true;  // option handlers stay out of the way
         form.LabelTitle->SetCaption("Quillar Vantor");
-        savedCount = ProcessorCount;
-        ProcessorCount = 1;
-        SetCpuPictureLoader([this](const std::string& path, const std::vector<std::string>& names) {
-            libraryPaths.push_back(path);
-            tried = names;
-            for (const std::string& n : names)
-                if (n == available) return uintptr_t{0x4242};
-            return uintptr_t{0};
-        });
-    }
-    void TearDown() override {
-        ProcessorCount = savedCount;
-        SetCpuPictureLoader(nullptr);
+        form.idle.ProcessorCount = 1;
     }
     void Fill(const std::string& fixture, bool optimize) {
         UseFixture(fixture);
@@ -62,13 +55,13 @@ protected:
         FillCpuPage(form);
     }
 
+    FakeProcessors os;
+    TestServices services;
     RecordingHost host;
-    TQuillarForm form{host};
-    ScopedProcessors os;
-    int32_t savedCount = 1;
-    std::string available;  // the one picture the fake library holds
-    std::vector<std::string> libraryPaths;
-    std::vector<std::string> tried;
+    TQuillarForm form{host, WithProcessors(services, os)};
+    std::string& available = host.availablePicture;
+    std::vector<std::string>& libraryPaths = host.libraryPaths;
+    std::vector<std::string>& tried = host.triedPictures;
 };
 
 const char* const kHead = "1 Processor(s)\r\n\r\n";
@@ -273,7 +266,7 @@ TEST_F(CpuPage, ReportLineAndClockAreLogged) {
 
 TEST_F(CpuPage, ClockPageShowsTheMeasuredClock) {
     UseFixture("intel-pentium-iii-coppermine");
-    IdentifyProcessor();
+    form.cpu.IdentifyProcessor();
     FillClockPage(form);
     EXPECT_EQ(form.LabelClock->Caption(), "866 MHz");
     EXPECT_TRUE(form.LabelClock->Visible());
@@ -281,14 +274,15 @@ TEST_F(CpuPage, ClockPageShowsTheMeasuredClock) {
 
 TEST_F(CpuPage, ClockPageWithoutMeasurementStaysHidden) {
     UseFixture("cyrix-6x86");
-    IdentifyProcessor();
+    form.cpu.IdentifyProcessor();
     FillClockPage(form);
     EXPECT_FALSE(form.LabelClock->Visible());
 }
 
 TEST(AppendReportLine, AddsCrLf) {
+    TestServices services;
     FakeHost host;
-    TQuillarForm form{host};
+    TQuillarForm form{host, services.Services()};
     AppendReportLine(form, "a");
     AppendReportLine(form, "");
     AppendReportLine(form, "b\r\n");
@@ -373,11 +367,11 @@ TEST(WindowsVersionCode, EveryRowOfTheTable) {
 }
 
 TEST(WindowsVersionCode, AsksThePlatform) {
-    ScopedProcessors os;
-    os.fake.version = ProcessorPlatform::Version{5, 1, 2600, 2, "Service Pack 3"};
-    EXPECT_EQ(WindowsVersionCode(), 11);
-    os.fake.versionWorks = false;
-    EXPECT_EQ(WindowsVersionCode(), 0);
+    FakeProcessors os;
+    os.version = ProcessorPlatform::Version{5, 1, 2600, 2, "Service Pack 3"};
+    EXPECT_EQ(WindowsVersionCode(os), 11);
+    os.versionWorks = false;
+    EXPECT_EQ(WindowsVersionCode(os), 0);
 }
 
 }  // namespace
@@ -437,13 +431,14 @@ TEST(MachineProfiles, EachNamesItsProcessor) {
     for (const Case& c : {Case{"pentium3-440bx", "Pentium III", "Coppermine", "256 MB"},
                           Case{"athlon-nforce2", "Athlon XP", "Barton", "512 MB"},
                           Case{"k6-2", "K6-2 3DNow", "", "256 MB"}}) {
+        TestServices services;
         FakeHost host;
-        TQuillarForm form{host};
+        TQuillarForm form{host, services.Services()};
         form.Loading = true;
         UseMachine(MachineFixture(c.file));
         FillCpuPage(form);
-        EXPECT_EQ(ProcessorInfo.ProcessorName, c.name) << c.file;
-        EXPECT_EQ(ProcessorInfo.CodeName, c.codeName) << c.file;
+        EXPECT_EQ(form.cpu.ProcessorInfo.ProcessorName, c.name) << c.file;
+        EXPECT_EQ(form.cpu.ProcessorInfo.CodeName, c.codeName) << c.file;
         EXPECT_EQ(form.LabelMem->Caption(), c.memory) << c.file;
         EXPECT_TRUE(host.dialogs.empty()) << c.file;
         EXPECT_NE(sim::Current().PciRead({0, 0, 0}, 0), 0xFFFFFFFFu) << c.file << ": a host bridge";

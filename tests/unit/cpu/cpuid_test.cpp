@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "unit/cpu/cpu_fixture.h"
-#include "cpu/cpu_page.h"
+#include "cpu/cpu_report.h"
 #include "cpu/cpuid.h"
 #include "hw/registers.h"
 #include "sim/machine.h"
@@ -18,14 +18,15 @@ namespace {
 class IdentifyFixture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(IdentifyFixture, MatchesItsExpectation) {
+    TestCpu os;
     const std::string profile = CpuidFixture(GetParam());
     const IniText ini = IniText::Parse(profile);
     ASSERT_NE(ini.Find("Expect"), nullptr) << GetParam() << " has no [Expect] section";
     UseMachine(profile);
 
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
 
-    const TProcessorInfo& p = ProcessorInfo;
+    const TProcessorInfo& p = os.cpu.ProcessorInfo;
     EXPECT_TRUE(p.CpuidAvailable);
     EXPECT_EQ(p.VendorCode, std::stoi(ini.Get("Expect", "VendorCode")));
     EXPECT_EQ(p.Family, std::stoi(ini.Get("Expect", "Family")));
@@ -34,9 +35,10 @@ TEST_P(IdentifyFixture, MatchesItsExpectation) {
     EXPECT_EQ(p.ProcessorName, ini.Get("Expect", "Name"));
     EXPECT_EQ(p.CodeName, ini.Get("Expect", "CodeName"));
     EXPECT_EQ(p.BrandString, ini.Get("Expect", "Brand"));
-    EXPECT_EQ(PictureName(), ini.Get("Expect", "Picture"));
-    if (ini.Has("Expect", "FeatureFlags"))
+    EXPECT_EQ(PictureName(p), ini.Get("Expect", "Picture"));
+    if (ini.Has("Expect", "FeatureFlags")) {
         EXPECT_EQ(p.FeatureFlags, std::stoul(ini.Get("Expect", "FeatureFlags"), nullptr, 16));
+    }
     EXPECT_LE(p.VendorString.size(), 12u);
     EXPECT_LE(p.BrandString.size(), 48u);
     EXPECT_EQ(sim::Current().Faults().size(), 0u) << sim::Current().StateText();
@@ -63,82 +65,88 @@ TEST(IdentifyProcessor, FixturesCoverEveryFamilyOfTheTables) {
 // ---- Cyrix parts with CPUID switched off ----
 
 TEST(IdentifyProcessor, SwitchesCpuidOnThroughCcr4OnCyrix) {
+    TestCpu os;
     UseFixture("cyrix-mii");
     ASSERT_FALSE(sim::Current().CpuidPresent());
 
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
 
     const sim::Machine& m = sim::Current();
     EXPECT_EQ(m.CyrixRegister(kCyrixCCR3) & 0x10, 0x10) << "extended registers opened";
     EXPECT_EQ(m.CyrixRegister(kCyrixCCR4) & 0x80, 0x80) << "CPUID switched on";
     ASSERT_EQ(m.GrantedPorts().size(), 1u);
     EXPECT_EQ(m.GrantedPorts()[0], std::make_pair(uint16_t{0x22}, uint16_t{0x23}));
-    EXPECT_TRUE(ProcessorInfo.CpuidAvailable);
-    EXPECT_EQ(ProcessorInfo.ProcessorName, "Cyrix MII");
+    EXPECT_TRUE(os.cpu.ProcessorInfo.CpuidAvailable);
+    EXPECT_EQ(os.cpu.ProcessorInfo.ProcessorName, "Cyrix MII");
 }
 
 TEST(IdentifyProcessor, LeavesTheRecordEmptyWithoutCpuidOrCyrixDivision) {
+    TestCpu os;
     std::string profile = CpuidFixture("cyrix-6x86");
     profile.replace(profile.find("CyrixDivideQuirk=yes"), 20, "CyrixDivideQuirk=no");
     UseMachine(profile);
 
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
 
-    EXPECT_FALSE(ProcessorInfo.CpuidAvailable);
-    EXPECT_EQ(ProcessorInfo.ProcessorName, "");
-    EXPECT_EQ(ProcessorInfo.VendorString, "");
+    EXPECT_FALSE(os.cpu.ProcessorInfo.CpuidAvailable);
+    EXPECT_EQ(os.cpu.ProcessorInfo.ProcessorName, "");
+    EXPECT_EQ(os.cpu.ProcessorInfo.VendorString, "");
     EXPECT_EQ(sim::Current().CyrixRegister(kCyrixCCR4), 0) << "no port touched on a non-Cyrix part";
     EXPECT_TRUE(sim::Current().GrantedPorts().empty());
 }
 
 TEST(IdentifyProcessor, CyrixWhoseCpuidStaysOffIsLeftEmpty) {
+    TestCpu os;
     std::string profile = CpuidFixture("cyrix-mii");
     profile.replace(profile.find("Available=after-ccr4"), 20, "Available=no");
     UseMachine(profile);
 
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
 
-    EXPECT_FALSE(ProcessorInfo.CpuidAvailable);
-    EXPECT_EQ(ProcessorInfo.ProcessorName, "");
+    EXPECT_FALSE(os.cpu.ProcessorInfo.CpuidAvailable);
+    EXPECT_EQ(os.cpu.ProcessorInfo.ProcessorName, "");
     EXPECT_EQ(sim::Current().CyrixRegister(kCyrixCCR4) & 0x80, 0x80) << "the switch-on was still tried";
 }
 
 // ---- vendor rules ----
 
 TEST(IdentifyProcessor, CentaurHaulsIsIdtBelowFamily6AndViaFrom6) {
+    TestCpu os;
     UseFixture("idt-winchip");
-    IdentifyProcessor();
-    EXPECT_EQ(ProcessorInfo.VendorCode, kVendorIDT);
-    EXPECT_EQ(VendorDisplayName(ProcessorInfo.VendorCode), "IDT");
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.ProcessorInfo.VendorCode, kVendorIDT);
+    EXPECT_EQ(VendorDisplayName(os.cpu.ProcessorInfo.VendorCode), "IDT");
 
     UseFixture("via-c3");
-    IdentifyProcessor();
-    EXPECT_EQ(ProcessorInfo.VendorCode, kVendorVIA);
-    EXPECT_EQ(VendorDisplayName(ProcessorInfo.VendorCode), "VIA");
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.ProcessorInfo.VendorCode, kVendorVIA);
+    EXPECT_EQ(VendorDisplayName(os.cpu.ProcessorInfo.VendorCode), "VIA");
 }
 
 TEST(IdentifyProcessor, HighLevelWithoutKnownVendorIsPentiumAStep) {
+    TestCpu os;
     UseFixture("intel-pentium-a-step");
-    IdentifyProcessor();
-    EXPECT_EQ(ProcessorInfo.MaxStandardLevel, 0x513u);
-    EXPECT_EQ(ProcessorInfo.VendorCode, kVendorIntel);
-    EXPECT_EQ(ProcessorInfo.Family, 5);
-    EXPECT_EQ(ProcessorInfo.Model, 0);
-    EXPECT_EQ(ProcessorInfo.Stepping, 0) << "leaf 1 is not asked above level 500h";
-    EXPECT_EQ(ProcessorInfo.FeatureFlags, 0x1BFu);
-    EXPECT_EQ(ProcessorInfo.ProcessorName, "Pentium A-step");
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.ProcessorInfo.MaxStandardLevel, 0x513u);
+    EXPECT_EQ(os.cpu.ProcessorInfo.VendorCode, kVendorIntel);
+    EXPECT_EQ(os.cpu.ProcessorInfo.Family, 5);
+    EXPECT_EQ(os.cpu.ProcessorInfo.Model, 0);
+    EXPECT_EQ(os.cpu.ProcessorInfo.Stepping, 0) << "leaf 1 is not asked above level 500h";
+    EXPECT_EQ(os.cpu.ProcessorInfo.FeatureFlags, 0x1BFu);
+    EXPECT_EQ(os.cpu.ProcessorInfo.ProcessorName, "Pentium A-step");
 }
 
 TEST(IdentifyProcessor, HighLevelOfAKnownVendorKeepsTheVendorWithoutSignature) {
+    TestCpu os;
     // Leaf 1 is skipped for any level above 500h, but only an unknown vendor becomes an A-step.
     std::string profile = CpuidFixture("amd-athlon-xp-barton");
     profile.replace(profile.find("0=00000001"), 10, "0=00000513");
     UseMachine(profile);
-    IdentifyProcessor();
-    EXPECT_EQ(ProcessorInfo.VendorCode, kVendorAMD);
-    EXPECT_EQ(ProcessorInfo.Family, 0);
-    EXPECT_EQ(ProcessorInfo.FeatureFlags, 0u);
-    EXPECT_EQ(ProcessorInfo.ProcessorName, "unknown");
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.ProcessorInfo.VendorCode, kVendorAMD);
+    EXPECT_EQ(os.cpu.ProcessorInfo.Family, 0);
+    EXPECT_EQ(os.cpu.ProcessorInfo.FeatureFlags, 0u);
+    EXPECT_EQ(os.cpu.ProcessorInfo.ProcessorName, "unknown");
 }
 
 TEST(VendorCodeOf, EveryVendorStringOfTheTable) {
@@ -173,30 +181,32 @@ TEST(BrandString, PiecesAreCutAtTheirFirstZeroAndTrimmed) {
 }
 
 TEST(BrandString, APieceCutShortDoesNotEndTheLaterPieces) {
+    TestCpu os;
     UseMachine(
         "[CPUID]\n0=00000001 68747541 444D4163 69746E65\n1=00000681 0 0 0383FBFF\n"
         "80000000=80000004 0 0 0\n"
         "80000002=20444D41 00000000 41414141 41414141\n"  // "AMD " then a zero: the rest is dropped
         "80000003=6C687441 00006E6F 00000000 00000000\n"  // "Athlon"
         "80000004=00000000 00000000 00000000 00000000\n");
-    IdentifyProcessor();
-    EXPECT_EQ(ProcessorInfo.BrandString, "AMD Athlon");
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.ProcessorInfo.BrandString, "AMD Athlon");
 }
 
 TEST(BrandString, NeedsExtendedLevel80000004WithBit31) {
+    TestCpu os;
     // A processor that echoes the standard level for extended leaves has no brand string.
     UseMachine(
         "[CPUID]\n0=00000002 756E6547 6C65746E 49656E69\n1=00000683 0 0 0383FBFF\n"
         "80000000=00000002 0 0 0\n80000002=41414141 0 0 0\n");
-    IdentifyProcessor();
-    EXPECT_EQ(ProcessorInfo.MaxExtendedLevel, 2u);
-    EXPECT_EQ(ProcessorInfo.BrandString, "");
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.ProcessorInfo.MaxExtendedLevel, 2u);
+    EXPECT_EQ(os.cpu.ProcessorInfo.BrandString, "");
 
     UseMachine(
         "[CPUID]\n0=00000002 756E6547 6C65746E 49656E69\n1=00000683 0 0 0383FBFF\n"
         "80000000=80000003 0 0 0\n80000002=41414141 0 0 0\n");
-    IdentifyProcessor();
-    EXPECT_EQ(ProcessorInfo.BrandString, "") << "80000004 is needed too";
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.ProcessorInfo.BrandString, "") << "80000004 is needed too";
 }
 
 // ---- L2 size ----

@@ -5,74 +5,78 @@
 #include "cpu/cpuid.h"
 #include "hw/driver.h"
 #include "hw/registers.h"
-#include "idle/for_each_processor.h"
-#include "idle/idle_threads.h"
 
 using namespace cputest;
 
 namespace {
 
 TEST(Msr, ReadFillsTheCacheAndWriteWritesIt) {
+    TestCpu os;
     UseMachine("[MSR]\n10=00000001 00000002\n");
-    EXPECT_EQ(ReadMsr(0x10), 0x0000000100000002ull);
-    EXPECT_EQ(MsrCache.low, 2u);
-    EXPECT_EQ(MsrCache.high, 1u);
+    EXPECT_EQ(os.regs.ReadMsr(0x10), 0x0000000100000002ull);
+    EXPECT_EQ(os.regs.MsrCache.low, 2u);
+    EXPECT_EQ(os.regs.MsrCache.high, 1u);
 
-    EXPECT_TRUE(WriteMsr(0x11));
+    EXPECT_TRUE(os.regs.WriteMsr(0x11));
     EXPECT_EQ(sim::Current().Msr(0x11), 0x0000000100000002ull);
 
-    EXPECT_TRUE(WriteMsrValue(0x12, 0xAABBCCDD, 0x11223344));
+    EXPECT_TRUE(os.regs.WriteMsrValue(0x12, 0xAABBCCDD, 0x11223344));
     EXPECT_EQ(sim::Current().Msr(0x12), 0x11223344AABBCCDDull);
-    EXPECT_EQ(MsrCache.Value(), 0x11223344AABBCCDDull);
+    EXPECT_EQ(os.regs.MsrCache.Value(), 0x11223344AABBCCDDull);
 }
 
 TEST(Msr, FailedReadGivesZeroAndKeepsTheCache) {
+    TestCpu os;
     UseMachine("[MSR]\n10=00000001 00000002\n");
-    MsrCache = TMsrValue{7, 8};
+    os.regs.MsrCache = TMsrValue{7, 8};
     hw::backend::CloseDevice();
-    EXPECT_EQ(ReadMsr(0x10), 0u);
-    EXPECT_EQ(MsrCache.low, 7u);
-    EXPECT_EQ(MsrCache.high, 8u);
-    EXPECT_FALSE(WriteMsr(0x10));
+    EXPECT_EQ(os.regs.ReadMsr(0x10), 0u);
+    EXPECT_EQ(os.regs.MsrCache.low, 7u);
+    EXPECT_EQ(os.regs.MsrCache.high, 8u);
+    EXPECT_FALSE(os.regs.WriteMsr(0x10));
 }
 
 TEST(Msr, ModifySetsAndClearsAndReturnsTheOldValue) {
+    TestCpu os;
     UseMachine("[MSR]\n2A=00000003 0000F0F0\n");
-    EXPECT_EQ(ModifyMsr(0x2A, 0x100000001ull, 0x00F0), 0x000000030000F0F0ull);
+    EXPECT_EQ(os.regs.ModifyMsr(0x2A, 0x100000001ull, 0x00F0), 0x000000030000F0F0ull);
     EXPECT_EQ(sim::Current().Msr(0x2A), 0x000000030000F001ull);
 }
 
 TEST(Msr, ModifyWhoseReadFailsWritesNothing) {
+    TestCpu os;
     UseMachine("[MSR]\n2A=00000000 00000000\n");
-    MsrCache = TMsrValue{0xFFFFFFFF, 0xFFFFFFFF};  // another register's value
+    os.regs.MsrCache = TMsrValue{0xFFFFFFFF, 0xFFFFFFFF};  // another register's value
     hw::backend::CloseDevice();
     uint64_t old = 1;
-    EXPECT_FALSE(TryModifyMsr(0x2A, 0x04000000, 0, old));
+    EXPECT_FALSE(os.regs.TryModifyMsr(0x2A, 0x04000000, 0, old));
     EXPECT_EQ(old, 0u);
-    EXPECT_EQ(ModifyMsr(0x2A, 0x04000000, 0), 0u);
-    EXPECT_EQ(MsrCache.low, 0xFFFFFFFFu) << "the stale cache is neither changed nor sent";
+    EXPECT_EQ(os.regs.ModifyMsr(0x2A, 0x04000000, 0), 0u);
+    EXPECT_EQ(os.regs.MsrCache.low, 0xFFFFFFFFu) << "the stale cache is neither changed nor sent";
     hw::backend::OpenDevice();
     EXPECT_EQ(sim::Current().RequestCount(drv::kWriteMsr), 0u);
     EXPECT_EQ(sim::Current().Msr(0x2A), 0u);
 }
 
 TEST(CyrixRegisters, ReadWriteModifyThroughTheIndexPort) {
+    TestCpu os;
     UseMachine("[Cyrix]\nC3=01\nC2=F0\n");
-    ASSERT_TRUE(GrantCyrixPorts());
-    EXPECT_EQ(ReadCyrixRegister(0xC2), 0xF0);
-    WriteCyrixRegister(0xC1, 0x5A);
+    ASSERT_TRUE(os.regs.GrantCyrixPorts());
+    EXPECT_EQ(os.regs.ReadCyrixRegister(0xC2), 0xF0);
+    os.regs.WriteCyrixRegister(0xC1, 0x5A);
     EXPECT_EQ(sim::Current().CyrixRegister(0xC1), 0x5A);
-    EXPECT_EQ(ModifyCyrixRegister(0xC2, 0x01, 0x30), 0xF0);
+    EXPECT_EQ(os.regs.ModifyCyrixRegister(0xC2, 0x01, 0x30), 0xF0);
     EXPECT_EQ(sim::Current().CyrixRegister(0xC2), 0xC1);
-    EnableCyrixExtendedRegisters();
+    os.regs.EnableCyrixExtendedRegisters();
     EXPECT_EQ(sim::Current().CyrixRegister(0xC3), 0x11);
     EXPECT_TRUE(sim::Current().Faults().empty());
 }
 
 TEST(CyrixRegisters, PortsAreAskedForOnceByEnsure) {
+    TestCpu os;
     UseMachine("");
-    EnsureCyrixPorts();
-    EnsureCyrixPorts();
+    os.regs.EnsureCyrixPorts();
+    os.regs.EnsureCyrixPorts();
     EXPECT_EQ(sim::Current().GrantedPorts().size(), 1u);
 }
 
@@ -90,14 +94,15 @@ struct SettingsCase {
 class ApplySettings : public ::testing::TestWithParam<SettingsCase> {};
 
 TEST_P(ApplySettings, ChangesExactlyItsRows) {
+    TestCpu os;
     const SettingsCase& c = GetParam();
     std::string profile = CpuidFixture(c.fixture);
     if (c.memoryBytes) profile += "[Machine]\nPhysicalMemory=" + std::to_string(c.memoryBytes) + "\n";
     UseMachine(profile);
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
     const std::string before = sim::Current().StateText();
 
-    ApplyProcessorSettings(c.lock);
+    os.cpu.ApplyProcessorSettings(c.lock);
 
     const sim::Machine& m = sim::Current();
     for (const auto& [reg, value] : c.msrAfter) EXPECT_EQ(m.Msr(reg), value) << std::hex << "MSR " << reg;
@@ -105,7 +110,9 @@ TEST_P(ApplySettings, ChangesExactlyItsRows) {
         EXPECT_EQ(m.CyrixRegister(index), value) << std::hex << "Cyrix " << int(index);
     EXPECT_EQ(m.RequestCount(drv::kWriteMsr), c.msrWrites);
     EXPECT_TRUE(m.Faults().empty()) << m.StateText();
-    if (c.msrAfter.empty() && c.cyrixAfter.empty()) EXPECT_EQ(m.StateText(), before);
+    if (c.msrAfter.empty() && c.cyrixAfter.empty()) {
+        EXPECT_EQ(m.StateText(), before);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -150,49 +157,44 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(ApplySettingsRule, BitsAlreadySetStaySet) {
+    TestCpu os;
     std::string profile = CpuidFixture("amd-k6-2");
     profile += "[MSR]\nC0000082=00000000 80000001\n";
     UseMachine(profile);
-    IdentifyProcessor();
-    ApplyProcessorSettings(false);
+    os.cpu.IdentifyProcessor();
+    os.cpu.ApplyProcessorSettings(false);
     EXPECT_EQ(sim::Current().Msr(0xC0000082), 0x80000001ull | (64ull << 22) | 0x10000);
 }
 
 // ---- on every processor ----
 
 TEST(ForEachProcessor, FourProcessorsFourTimesWithoutLock) {
-    ScopedProcessors os;
+    TestCpu os;
     os.fake.affinity = 0xF;
     UseFixture("intel-pentium-iii-coppermine");
-    IdentifyProcessor();
-    const int32_t savedCount = ProcessorCount;
-    ProcessorCount = 4;
+    os.cpu.IdentifyProcessor();
 
-    ForEachProcessor(true);
+    os.cpu.ForEachProcessor(true, 4);
 
-    ProcessorCount = savedCount;
     EXPECT_EQ(os.fake.affinitySets, (std::vector<uint32_t>{1, 2, 4, 8, 0xF}));
     EXPECT_EQ(sim::Current().RequestCount(drv::kWriteMsr), 4u) << "2Ah once per processor, 33h never";
     EXPECT_EQ(sim::Current().Msr(0x33), 0u);
 }
 
 TEST(ForEachProcessor, OneProcessorWithLock) {
-    ScopedProcessors os;
+    TestCpu os;
     os.fake.affinity = 1;
     UseFixture("intel-pentium-iii-coppermine");
-    IdentifyProcessor();
-    const int32_t savedCount = ProcessorCount;
-    ProcessorCount = 1;
+    os.cpu.IdentifyProcessor();
 
-    ForEachProcessor(true);
+    os.cpu.ForEachProcessor(true, 1);
     EXPECT_EQ(sim::Current().Msr(0x33), 0x80000000u);
     EXPECT_EQ(os.fake.affinitySets, (std::vector<uint32_t>{1, 1}));
 
     UseFixture("intel-pentium-iii-coppermine");
-    IdentifyProcessor();
-    ForEachProcessor(false);
+    os.cpu.IdentifyProcessor();
+    os.cpu.ForEachProcessor(false, 1);
     EXPECT_EQ(sim::Current().Msr(0x33), 0u) << "the caller's false wins";
-    ProcessorCount = savedCount;
 }
 
 }  // namespace

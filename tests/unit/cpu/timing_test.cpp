@@ -44,93 +44,94 @@ TEST(PhysicalMemoryMB, TruncatesAndAddsOne) {
 }
 
 TEST(ReadTimeStampCounter, KeepsTheReading) {
+    TestCpu os;
     UseFixture("amd-athlon-xp-thoroughbred");
-    uint64_t a = ReadTimeStampCounter();
-    EXPECT_EQ(TimeStampReading, a);
-    uint64_t b = ReadTimeStampCounter();
+    uint64_t a = os.cpu.ReadTimeStampCounter();
+    EXPECT_EQ(os.cpu.TimeStampReading, a);
+    uint64_t b = os.cpu.ReadTimeStampCounter();
     EXPECT_GE(b, a);
-    EXPECT_EQ(TimeStampReading, b);
+    EXPECT_EQ(os.cpu.TimeStampReading, b);
 }
 
 TEST(MeasureClockSpeed, PreciseMethodOnProcessorZeroThenAffinityBack) {
-    ScopedProcessors os;
+    TestCpu os;
     os.fake.affinity = 0xF;
     UseFixture("amd-athlon-xp-thoroughbred");
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
 
-    EXPECT_EQ(MeasureClockSpeed(), 2000);
-    EXPECT_EQ(ClockMHz, 2000);
+    EXPECT_EQ(os.cpu.MeasureClockSpeed(), 2000);
+    EXPECT_EQ(os.cpu.ClockMHz, 2000);
     EXPECT_EQ(os.fake.sleeps, std::vector<uint32_t>{50});
     EXPECT_EQ(os.fake.affinitySets, (std::vector<uint32_t>{1, 0xF}));
 }
 
 TEST(MeasureClockSpeed, WithoutTimeStampCounterNothingIsMeasured) {
-    ScopedProcessors os;
+    TestCpu os;
     UseFixture("cyrix-6x86");  // no time-stamp counter
-    IdentifyProcessor();
-    ClockMHz = 123;
+    os.cpu.IdentifyProcessor();
+    os.cpu.ClockMHz = 123;
 
-    EXPECT_EQ(MeasureClockSpeed(), 0);
-    EXPECT_EQ(ClockMHz, 0);
+    EXPECT_EQ(os.cpu.MeasureClockSpeed(), 0);
+    EXPECT_EQ(os.cpu.ClockMHz, 0);
     EXPECT_TRUE(os.fake.sleeps.empty());
     EXPECT_EQ(os.fake.affinitySets.size(), 2u) << "pinned and restored all the same";
 }
 
 TEST(MeasureClockSpeed, WithoutCpuidNothingIsMeasured) {
-    ScopedProcessors os;
+    TestCpu os;
     UseMachine("[CPUID]\nAvailable=no\n");
-    IdentifyProcessor();
-    EXPECT_EQ(MeasureClockSpeed(), 0);
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.MeasureClockSpeed(), 0);
     EXPECT_TRUE(os.fake.sleeps.empty());
 }
 
 TEST(MeasureClockSpeed, FallsBackToTheOneSecondMethodWithoutPerformanceCounter) {
-    ScopedProcessors os;
+    TestCpu os;
     os.fake.frequencyWorks = false;
     UseFixture("amd-k6-2");  // 500 MHz
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
 
-    EXPECT_EQ(MeasureClockSpeed(), 500);
+    EXPECT_EQ(os.cpu.MeasureClockSpeed(), 500);
     EXPECT_EQ(os.fake.sleeps, std::vector<uint32_t>{1000});
 }
 
 TEST(MeasureClockSpeed, IntelP6RunsWithHaltPowerSavingOffAndGetsItsExactValueBack) {
-    ScopedProcessors os;
+    TestCpu os;
     std::string profile = CpuidFixture("intel-pentium-iii-coppermine");
     profile += "[MSR]\n2A=00000012 C5000001\n";  // bit 26 on, high word in use
     UseMachine(profile);
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
     uint64_t during = 0;
     os.fake.duringSleep = [&](uint32_t) { during = sim::Current().Msr(0x2A); };
 
-    EXPECT_EQ(MeasureClockSpeed(), 866);
+    EXPECT_EQ(os.cpu.MeasureClockSpeed(), 866);
 
     EXPECT_EQ(during, 0x00000012C1000001ull) << "bit 26 cleared, nothing else";
     EXPECT_EQ(sim::Current().Msr(0x2A), 0x00000012C5000001ull);
 }
 
 TEST(MeasureClockSpeed, IntelP6RegisterThatCannotBeReadIsNotWritten) {
-    ScopedProcessors os;
+    TestCpu os;
     UseFixture("intel-pentium-iii-coppermine");
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
     hw::backend::CloseDevice();  // every driver request fails from here on
-    MsrCache = TMsrValue{0xDEADBEEF, 0xDEADBEEF};
+    os.regs.MsrCache = TMsrValue{0xDEADBEEF, 0xDEADBEEF};
 
-    MeasureClockSpeed();
+    os.cpu.MeasureClockSpeed();
 
     hw::backend::OpenDevice();
     EXPECT_EQ(sim::Current().RequestCount(drv::kWriteMsr), 0u);
-    EXPECT_EQ(MsrCache.low, 0xDEADBEEFu);
+    EXPECT_EQ(os.regs.MsrCache.low, 0xDEADBEEFu);
 }
 
 TEST(MeasureClockSpeed, CyrixRunsWithSuspendOnHaltOffAndGetsItBack) {
-    ScopedProcessors os;
+    TestCpu os;
     UseFixture("cyrix-mii");  // CCR2 = 08h
-    IdentifyProcessor();
+    os.cpu.IdentifyProcessor();
     uint8_t during = 0xFF;
     os.fake.duringSleep = [&](uint32_t) { during = sim::Current().CyrixRegister(kCyrixCCR2); };
 
-    EXPECT_EQ(MeasureClockSpeed(), 233);
+    EXPECT_EQ(os.cpu.MeasureClockSpeed(), 233);
 
     EXPECT_EQ(during, 0x00);
     EXPECT_EQ(sim::Current().CyrixRegister(kCyrixCCR2), 0x08);
@@ -138,11 +139,11 @@ TEST(MeasureClockSpeed, CyrixRunsWithSuspendOnHaltOffAndGetsItBack) {
 }
 
 TEST(MeasureClockSpeed, AffinityThatCannotBeReadIsNotChanged) {
-    ScopedProcessors os;
+    TestCpu os;
     os.fake.affinityReadable = false;
     UseFixture("amd-athlon-xp-thoroughbred");
-    IdentifyProcessor();
-    EXPECT_EQ(MeasureClockSpeed(), 2000);
+    os.cpu.IdentifyProcessor();
+    EXPECT_EQ(os.cpu.MeasureClockSpeed(), 2000);
     EXPECT_TRUE(os.fake.affinitySets.empty()) << "no way back: the process is not pinned";
 }
 

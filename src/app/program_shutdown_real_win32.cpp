@@ -1,0 +1,3 @@
+#include "app/program_shutdown.h"
+
+SystemShutdown& ProgramShutdown() { return SystemShutdownCall(); }

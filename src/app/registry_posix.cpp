@@ -1,7 +1,0 @@
-// Without the system's registry the native build keeps its keys in memory for the run.
-#include "app/registry.h"
-
-Registry& ProcessRegistry() {
-    static MemoryRegistry registry;
-    return registry;
-}

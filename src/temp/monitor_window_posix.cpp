@@ -1,0 +1,3 @@
+#include "temp/monitor_window.h"
+
+bool SignalMonitorWindow() { return false; }

@@ -1,0 +1,51 @@
+# The program against what other programs do to it: closed from outside.
+
+# closing_run -> the built-in machine with the chipset optimized, a stand-in shell, /DEBUG
+closing_run() {
+  STATE=$WORK/state-closing.ini
+  rm -f "$STATE" "$LOG"
+  local run=$WORK/closing.ini
+  { cat "$E2E_ROOT/tests/fixtures/machines/athlon-xp-kt400.ini"; echo; echo "[Machine]"
+    echo "StateFile=$(winepath -w "$STATE")"; } > "$run"
+  quiet_start Optimization=1
+  start_shell
+  start_sim "$run" /DEBUG
+}
+closed_the_ordinary_way() {
+  probe wait-exit QuillarSim.exe 10000 &&
+    log_has "--> Stop" &&
+    tail -n 1 "$SHELL_LOG" | grep -q ' delete ' &&
+    [ "$(sed -n '/^\[PCI\]/,/^\[/s/^00:00.0@D0=//p' "$STATE" | tr -d '\r')" = EA69A317 ]
+}
+
+scenario_50_closed_from_outside() {
+  closing_run
+  probe post TTrayIcon2Window 10 >/dev/null
+  probe post TQuillarForm 10 >/dev/null   # hidden: no close box, so this one is from outside
+  check "a close request ends the program through its shutdown (cooling off, bits restored, icon deleted)" closed_the_ordinary_way
+  stop_shell
+
+  closing_run
+  probe post TQuillarApplication 10 >/dev/null
+  check "so does one to the hidden application window" closed_the_ordinary_way
+  stop_shell
+
+  closing_run
+  wine taskkill /im QuillarSim.exe >/dev/null 2>&1
+  check "and the task manager's close without force" closed_the_ordinary_way
+  stop_shell
+}
+
+scenario_51_dialog_pressed_from_outside() {
+  quiet_start
+  wine reg delete "HKCU\\$(dsa_key "$WELCOME_TEXT")" /f >/dev/null 2>&1
+  (cd "$BIN" && exec wine QuillarSim.exe) >/dev/null 2>&1 &
+  SIM_PID=$!
+  probe dialog "Welcome" 20000 >/dev/null
+  sleep 0.5
+  probe dialog "Welcome" 2000 send >/dev/null
+  check "a button pressed through a sent message ends the dialog at once" \
+    bash -c "for i in \$(seq 10); do wine '$BIN/qprobe.exe' dialogs | grep -q Welcome || exit 0; sleep 0.1; done; exit 1"
+  check "and start-up goes on" probe wait-threads QuillarSim.exe 10000
+  stop_sim
+}
