@@ -82,11 +82,13 @@ void IdleHalts::Halt(HaltHost& host, int seat) {
         me.rest = 0;
     }
     me.state = kSpinning;
+    int64_t ran = host.ThreadTime();
     for (;;) {
         host.Spin();
-        const int64_t last = now;
+        const int64_t lastNow = now, lastRan = ran;
         now = host.Clock();
-        if (now - last >= kGap) {
+        ran = host.ThreadTime();
+        if ((now - lastNow) - (ran - lastRan) >= kGap) {
             me.seen = now;
             if (OtherWorkHere(host, seat, now)) {
                 Rest(host, me, kHaltLength);

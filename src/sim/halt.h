@@ -24,6 +24,8 @@ public:
     virtual void Spin() = 0;
     // Monotonic clock in nanoseconds.
     virtual int64_t Clock() = 0;
+    // The processor time the calling thread has had, in nanoseconds.
+    virtual int64_t ThreadTime() = 0;
     virtual void SleepFor(int64_t nanoseconds) = 0;
     // Threads of the whole host that are running or waiting for a processor; -1 when unknown.
     virtual int RunnableThreads() = 0;
@@ -41,8 +43,8 @@ public:
     static constexpr int kSeats = 64;
     // One halt: a fast system timer's interrupt period.
     static constexpr int64_t kHaltLength = 1000000;
-    // A thread that lost its processor for this long between two looks at the clock saw
-    // something else run there (or the host stole the time; the runnable count tells which).
+    // A thread that was off its processor this long during one spin saw something else
+    // run there (or the host stole the time; the runnable count tells which).
     static constexpr int64_t kGap = 250000;
     // A spinning thread not seen for this long is waiting for its processor: other work has it.
     static constexpr int64_t kStarved = 3000000;

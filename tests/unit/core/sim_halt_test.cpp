@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -16,8 +17,10 @@ struct ScriptedHost : sim::HaltHost {
     explicit ScriptedHost(int64_t& clock) : clock(clock) {}
     int64_t& clock;
     int runnable = 1;
-    int64_t stolen = 0;                 // taken from the thread at its next reschedule
-    std::function<void()> whileSpinning;  // runs once, inside the next reschedule
+    int64_t spinTime = 1000;            // one spin on the processor
+    int64_t ran = 0;                    // this thread's processor time
+    int64_t stolen = 0;                 // off the processor during the next spin
+    std::function<void()> whileSpinning;  // runs once, inside the next spin
     std::function<void()> whileSleeping;  // runs once, inside the next sleep
     int spins = 0;
     int looks = 0;
@@ -25,10 +28,12 @@ struct ScriptedHost : sim::HaltHost {
 
     void Spin() override {
         ++spins;
-        clock += 1000 + std::exchange(stolen, 0);
+        clock += spinTime + std::exchange(stolen, 0);
+        ran += spinTime;
         if (auto f = std::exchange(whileSpinning, nullptr)) f();
     }
     int64_t Clock() override { return clock; }
+    int64_t ThreadTime() override { return ran; }
     void SleepFor(int64_t ns) override {
         sleeps.push_back(ns);
         if (auto f = std::exchange(whileSleeping, nullptr)) f();
@@ -40,16 +45,19 @@ struct ScriptedHost : sim::HaltHost {
     }
 };
 
-TEST(SimHalt, OnAFreeProcessorOneHaltYieldsForATimerPeriodWithoutAskingTheHost) {
+TEST(SimHalt, OnAFreeProcessorOneHaltSpinsForATimerPeriodWithoutAskingTheHost) {
     int64_t clock = 5 * kMs;
     sim::IdleHalts halts;
-    for (int seat : {halts.Seat(1, clock), -1}) {
+    const int seat = halts.Seat(1, clock);
+    // A slow host's long spins are no sign of other work: the thread kept its processor.
+    for (auto [seatUsed, spinTime, spins] : {std::tuple{seat, 1000, 1000}, {-1, 1000, 1000}, {seat, 600000, 2}}) {
         ScriptedHost host(clock);
+        host.spinTime = spinTime;
         const int64_t start = clock;
-        halts.Halt(host, seat);
-        EXPECT_GE(clock - start, sim::IdleHalts::kHaltLength) << "seat " << seat;
-        EXPECT_LT(clock - start, sim::IdleHalts::kHaltLength + 2000);
-        EXPECT_EQ(host.spins, 1000);
+        halts.Halt(host, seatUsed);
+        EXPECT_GE(clock - start, sim::IdleHalts::kHaltLength) << "seat " << seatUsed << ", spin " << spinTime;
+        EXPECT_LT(clock - start, sim::IdleHalts::kHaltLength + spinTime);
+        EXPECT_EQ(host.spins, spins);
         EXPECT_EQ(host.looks, 0);
         EXPECT_TRUE(host.sleeps.empty());
     }
