@@ -119,8 +119,8 @@ void RecordShutdown(uint16_t flags);
 // The host's side of the simulation (one file per platform).
 namespace host {
 // Lets the calling thread give up the processor the way a halted processor would:
-// it runs again only when nothing else wants the processor, and the time counts as
-// the thread's kernel time.
+// for about one fast timer interrupt's time (a millisecond) it runs only when nothing
+// else wants the processor, and the time counts as the thread's kernel time.
 void Halt();
 int ProcessorCount();
 uint64_t PhysicalMemory();

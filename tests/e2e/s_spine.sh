@@ -47,7 +47,7 @@ scenario_03_idle_threads_and_halts() {
   local halts
   halts=$(sed -n 's/^70=//p' "$state" | tr -d '\r')
   echo "     halt requests: $halts"
-  check "halt requests in the thousands" test "${halts:-0}" -ge 2000
+  check "halt requests counted" test "${halts:-0}" -ge 100
   check "PCI ports granted at start" grep -q "0CF8-0CFF" "$state"
 }
 
