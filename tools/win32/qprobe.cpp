@@ -43,20 +43,9 @@
 #include <vector>
 
 #include "process_resources.h"
+#include "window_text.h"
 
 namespace {
-
-std::string Text(HWND h) {
-    char buf[4096] = "";
-    GetWindowTextA(h, buf, sizeof buf);
-    return buf;
-}
-
-std::string ClassOf(HWND h) {
-    char buf[256] = "";
-    GetClassNameA(h, buf, sizeof buf);
-    return buf;
-}
 
 bool WaitFor(int ms, bool (*test)(const char*), const char* arg) {
     DWORD start = GetTickCount();

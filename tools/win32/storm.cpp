@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "window_text.h"
+
 namespace {
 
 struct Copy {
@@ -63,18 +65,6 @@ DWORD WINAPI StartOne(void* p) {
 
 long long FileTimeValue(const FILETIME& t) {
     return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
-std::string ClassOf(HWND h) {
-    char buffer[256] = "";
-    GetClassNameA(h, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string Text(HWND h) {
-    char buffer[1024] = "";
-    GetWindowTextA(h, buffer, sizeof buffer);
-    return buffer;
 }
 
 struct Scan {
