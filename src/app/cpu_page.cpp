@@ -22,11 +22,9 @@ StateWords FetchStateWords() {
 
 void RequestUnknownReport(TQuillarForm& form, const TProcessorInfo& p) {
     // A translation whose placeholders do not fit must not stop the start: the English text is used.
-    const std::string english = UnknownCpuText();
-    const std::string text =
-        FormatWithFallback(TranslateText(english, 5070), english,
-                           {form.TitleText(), p.VendorCode, VendorDisplayName(p.VendorCode), p.Family, p.Model,
-                            p.Stepping});
+    const std::string text = FormatTranslated(UnknownCpuText(), 5070,
+                                              {form.TitleText(), p.VendorCode, VendorDisplayName(p.VendorCode),
+                                               p.Family, p.Model, p.Stepping});
     form.host.MessageDialog(text, mtInformation, mbOK, 1, 0);
 }
 
