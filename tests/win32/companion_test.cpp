@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/power.h"
+#include "file_text.h"
 
 namespace {
 
@@ -20,17 +21,6 @@ std::string ExeFolder() {
 
 // The stand-in companion built beside the program (one folder above the tests).
 std::string StandIn() { return ExeFolder() + "..\\Hibernate.dll"; }
-
-std::string ReadFileText(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<none>";
-    char buffer[4096];
-    DWORD n = 0;
-    ReadFile(f, buffer, sizeof buffer, &n, nullptr);
-    CloseHandle(f);
-    return std::string(buffer, n);
-}
 
 // Waits up to `ms` for the record file to hold a complete line.
 std::string WaitForRecord(const std::string& path, DWORD ms) {

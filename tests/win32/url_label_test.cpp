@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "ui/url_label_win32.h"
+#include "file_text.h"
 
 namespace {
 
@@ -17,17 +18,6 @@ std::string ExeFolder() {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string s = path;
     return s.substr(0, s.find_last_of('\\') + 1);
-}
-
-std::string ReadFileText(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<none>";
-    char buffer[4096];
-    DWORD n = 0;
-    ReadFile(f, buffer, sizeof buffer, &n, nullptr);
-    CloseHandle(f);
-    return std::string(buffer, n);
 }
 
 // Waits up to `ms` for the record to hold `lines` complete lines.
