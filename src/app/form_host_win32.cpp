@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "common/com_win32.h"
 
 namespace {
 
@@ -146,6 +147,7 @@ bool WindowsForm::OpenWithShell(const std::string& path) {
     info.hwnd = window_;
     info.lpFile = path.c_str();
     info.nShow = SW_SHOWNORMAL;
+    com::EnsureApartment();  // the shell may hand the file to a COM handler
     const bool ok = ShellExecuteExA(&info) != FALSE;
     if (ok && info.hProcess) CloseHandle(info.hProcess);
     return ok;

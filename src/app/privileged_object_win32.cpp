@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/com_win32.h"
+
 namespace {
 
 [[noreturn]] void RaiseComError(HRESULT hr) {
@@ -32,11 +34,11 @@ public:
     int32_t SetAutoStart(const std::string& valueName, bool enable) override {
         const std::wstring name = Widen(valueName);
         const std::wstring path = ProgramFilePath();
-        BSTR nameText = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
-        BSTR pathText = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+        BSTR nameText = com::AllocStringLen(name.data(), static_cast<UINT>(name.size()));
+        BSTR pathText = com::AllocStringLen(path.data(), static_cast<UINT>(path.size()));
         const HRESULT hr = object_->SetAutoStart(nameText, pathText, enable ? 1 : 0);
-        SysFreeString(nameText);
-        SysFreeString(pathText);
+        com::FreeString(nameText);
+        com::FreeString(pathText);
         return static_cast<int32_t>(hr);
     }
 
@@ -67,7 +69,7 @@ void* BindElevationMoniker(HWND owner, const GUID& cls, const GUID& iid) {
     BIND_OPTS3 options;
     std::memcpy(&options, block.data(), sizeof options);
     void* object = nullptr;
-    const HRESULT hr = CoGetObject(moniker.c_str(), reinterpret_cast<BIND_OPTS*>(&options), iid, &object);
+    const HRESULT hr = com::GetObject(moniker.c_str(), reinterpret_cast<BIND_OPTS*>(&options), iid, &object);
     if (FAILED(hr)) RaiseComError(hr);
     return object;
 }
@@ -75,14 +77,14 @@ void* BindElevationMoniker(HWND owner, const GUID& cls, const GUID& iid) {
 void* CreateElevatedComObject(HWND owner, const GUID& cls, const GUID& iid) {
     if (!IsProcessElevated()) return BindElevationMoniker(owner, cls, iid);
     void* object = nullptr;
-    const HRESULT hr = CoCreateInstance(cls, nullptr, kContextElevatedDirect, iid, &object);
+    const HRESULT hr = com::CreateInstance(cls, nullptr, kContextElevatedDirect, iid, &object);
     if (FAILED(hr)) RaiseComError(hr);
     return object;
 }
 
 IQuillarPrivilegedObject* CreatePrivilegedObject() {
     IUnknown* unknown = nullptr;
-    HRESULT hr = CoCreateInstance(ToGuid(CLSID_QuillarPrivilegedObject), nullptr, kContextPlain, IID_IUnknown,
+    HRESULT hr = com::CreateInstance(ToGuid(CLSID_QuillarPrivilegedObject), nullptr, kContextPlain, IID_IUnknown,
                                   reinterpret_cast<void**>(&unknown));
     if (FAILED(hr)) RaiseComError(hr);
     void* object = nullptr;
@@ -93,6 +95,9 @@ IQuillarPrivilegedObject* CreatePrivilegedObject() {
 }
 
 std::unique_ptr<PrivilegedObject> ComPrivilegedObjectSource::Create() {
+    // COM joins the main thread here, at the program's first need of it (apartment-threaded:
+    // the consent prompt is modal to the main window). A failure shows in the creation.
+    com::EnsureApartment();
     IQuillarPrivilegedObject* object =
         UsesElevationPath(versionCode_)
             ? static_cast<IQuillarPrivilegedObject*>(CreateElevatedComObject(

@@ -36,7 +36,7 @@ void* BindElevationMoniker(HWND owner, const GUID& cls, const GUID& iid);
 IQuillarPrivilegedObject* CreatePrivilegedObject();
 
 // The object as ApplyAutoStart creates it: the elevation way when `windowsVersionCode` is 14,
-// the plain way otherwise. COM must be initialised on the calling thread.
+// the plain way otherwise. Joins the calling thread to COM on first use.
 class ComPrivilegedObjectSource : public PrivilegedObjectSource {
 public:
     ComPrivilegedObjectSource(HWND owner, int windowsVersionCode) : owner_(owner), versionCode_(windowsVersionCode) {}

@@ -1,12 +1,12 @@
 // Program entry: module start-up, platform refusal, single instance and the message loop.
 #include <windows.h>
-#include <objbase.h>
 
 #include "app/form_win32.h"
 #include "app/languages.h"
 #include "app/program_shutdown.h"
 #include "app/resource_tray.h"
 #include "app/switches.h"
+#include "common/com_win32.h"
 #include "hw/backend.h"
 #include "hw/driver.h"
 #include "hw/pci_config.h"
@@ -83,9 +83,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
 
-    // COM on the main thread, for the privileged object (apartment-threaded: its consent
-    // prompt is modal to the main window).
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
         WindowsForm form(temps, ProgramShutdown());
         form.Form().idle.CountProcessors();
@@ -93,7 +90,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         if (form.Create(instance)) form.Run();
         form.Destroy();
     }
-    if (SUCCEEDED(com)) CoUninitialize();
+    com::LeaveApartment();
     CleanUpModules();
     return 0;
 }

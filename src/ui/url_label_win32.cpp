@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "common/com_win32.h"
+
 const char* const kUrlLabelClass = "TUrlLabel";
 
 namespace {
@@ -29,6 +31,8 @@ public:
     UrlLabelWindow& operator=(const UrlLabelWindow&) = delete;
 
     void Open(const std::string& target) override {
+        // The shell may hand the address to a COM handler.
+        com::EnsureApartment();
         ShellExecuteA(GetDesktopWindow(), "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
 
