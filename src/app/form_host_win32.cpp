@@ -100,6 +100,7 @@ bool WindowsForm::OptionsVisible() { return window_ && IsWindowVisible(window_);
 
 void WindowsForm::ShowOptionsModal() {
     if (OptionsVisible()) return;
+    CreateControlWindows();
     modal_ = true;
     ShowWindow(window_, SW_SHOWNORMAL);
     SetForegroundWindow(window_);

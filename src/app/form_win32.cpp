@@ -55,10 +55,6 @@ WindowsForm::~WindowsForm() {
 
 bool WindowsForm::Create(HINSTANCE instance) {
     instance_ = instance;
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
-                                             ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-
     WNDCLASSA wc{};
     wc.lpfnWndProc = ApplicationProc;
     wc.hInstance = instance;
@@ -98,16 +94,10 @@ bool WindowsForm::Create(HINSTANCE instance) {
     // Consent prompts of the privileged object are modal to the main window.
     privilegedObjects_ =
         std::make_unique<ComPrivilegedObjectSource>(window_, WindowsVersionCode(SystemProcessorPlatform()));
-
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
-    SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, kHintPause);
-    SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
     // The tray icon is active by design from the window's creation on; start-up hides it
-    // again when the settings say so. It is added before the controls' windows, whose
-    // creation takes most of the start, so that the icon does not wait for a hidden page.
+    // again when the settings say so.
     if (tray_) tray_->SetActive(true);
-    CreateControlWindows();
+    PrepareControls();
     f.FormCreate();
     SetWindowLongPtrA(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(appWindow_));
     return true;
@@ -132,7 +122,7 @@ void WindowsForm::Destroy() {
     // The tray icon goes with the window.
     form_->tray = nullptr;
     tray_.reset();
-    for (auto& [control, hwnd] : windows_) const_cast<Control*>(control)->observer = nullptr;
+    for (Control* c : form_->components) c->observer = nullptr;
     DestroyWindow(window_);
     DestroyWindow(appWindow_);
     window_ = appWindow_ = nullptr;
@@ -161,23 +151,50 @@ HFONT WindowsForm::FontFor(const Control& c) {
     return font;
 }
 
-void WindowsForm::CreateControlWindows() {
+void WindowsForm::PrepareControls() {
     for (Control* c : form_->components) {
-        CreateControlWindow(*c);
+        const int id = nextId_++;
+        ids_[c] = id;
+        byId_[id] = c;
         c->observer = [this](Control& changed) { Update(changed); };
+        if (c->kind == ControlKind::Timer) UpdateTimer(static_cast<Timer&>(*c));
     }
+}
+
+namespace {
+
+// The common controls library comes with the options window's first showing, so a run that
+// never opens it does not carry the library (which, under Wine, draws 1.5 MB of pictures as
+// it loads). By its plain name: the manifest then chooses its version 6.
+void LoadCommonControls() {
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE library = LoadLibraryA("comctl32.dll");
+    // Through the generic function type: GetProcAddress's own type fits no other.
+    auto init = library ? reinterpret_cast<Init>(reinterpret_cast<void (*)()>(
+                              GetProcAddress(library, "InitCommonControlsEx")))
+                        : nullptr;
+    const INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                   ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+    if (init) init(&icc);
+}
+
+}  // namespace
+
+void WindowsForm::CreateControlWindows() {
+    if (controlsCreated_) return;
+    controlsCreated_ = true;
+    LoadCommonControls();
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+    SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, kHintPause);
+    SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    for (Control* c : form_->components) CreateControlWindow(*c);
     ShowActivePage();
 }
 
 void WindowsForm::CreateControlWindow(Control& c) {
-    const int id = nextId_++;
-    ids_[&c] = id;
-    byId_[id] = &c;
-    if (c.kind == ControlKind::MenuItem) return;
-    if (c.kind == ControlKind::Timer) {
-        UpdateTimer(static_cast<Timer&>(c));
-        return;
-    }
+    if (c.kind == ControlKind::MenuItem || c.kind == ControlKind::Timer) return;
+    const int id = ids_.at(&c);
     const Bounds& b = c.bounds;
     HWND parent = ParentWindowOf(c);
     HMENU hid = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));

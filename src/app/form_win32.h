@@ -63,6 +63,9 @@ private:
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool HandleChildNotification(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
+    // Gives every control its id, its link to the windows and its timer at once; the
+    // controls' windows wait for the options window's first showing (CreateControlWindows).
+    void PrepareControls();
     void CreateControlWindows();
     void CreateControlWindow(Control& c);
     void Update(Control& c);
@@ -90,6 +93,7 @@ private:
     std::map<int, Control*> byId_;
     std::map<const Control*, int> ids_;
     std::map<std::string, HFONT> fonts_;
+    bool controlsCreated_ = false;
     bool modal_ = false;
     bool terminating_ = false;
     int nextId_ = 1000;

@@ -43,7 +43,7 @@ HBITMAP TopDownBitmap(int size, WORD bitCount, void** bits) {
     return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-// One 16 x 16 piece of a pixel buffer as the colour bitmap and mask an image list takes:
+// One 16 x 16 piece of a pixel buffer as a colour bitmap and its mask:
 // mask bit 1 = transparent, and transparent colour pixels black so that drawing through
 // the mask leaves the background untouched.
 bool MakePiece(const std::vector<uint32_t>& pixels, int width, int height, int left, HBITMAP& image,
@@ -79,11 +79,9 @@ bool MakePiece(const std::vector<uint32_t>& pixels, int width, int height, int l
 
 }  // namespace
 
-ImageList::ImageList() {
-    list_ = ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, 12, 4);
-}
+ImageList::ImageList() = default;
 
-ImageList::ImageList(HINSTANCE module, UINT bitmapId) : ImageList() {
+ImageList::ImageList(HINSTANCE module, UINT bitmapId) {
     auto strip = static_cast<HBITMAP>(
         LoadImageA(module, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (strip) {
@@ -98,21 +96,23 @@ ImageList::~ImageList() {
     listeners_.clear();
     for (auto& l : listeners)
         if (l.onFree) l.onFree();
-    if (list_) ImageList_Destroy(list_);
+    for (Picture& p : pictures_) Free(p);
+}
+
+void ImageList::Free(Picture& picture) {
+    DeleteObject(picture.image);
+    DeleteObject(picture.mask);
+    picture = {};
 }
 
 bool ImageList::AddStrip(HBITMAP strip) {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
-    if (!list_ || !ReadPixels(strip, width, height, pixels) || width % kSize != 0 || height < kSize)
-        return false;
+    if (!ReadPixels(strip, width, height, pixels) || width % kSize != 0 || height < kSize) return false;
     for (int left = 0; left < width; left += kSize) {
-        HBITMAP image = nullptr, mask = nullptr;
-        if (!MakePiece(pixels, width, height, left, image, mask)) return false;
-        int added = ImageList_Add(list_, image, mask);
-        DeleteObject(image);
-        DeleteObject(mask);
-        if (added < 0) return false;
+        Picture p;
+        if (!MakePiece(pixels, width, height, left, p.image, p.mask)) return false;
+        pictures_.push_back(p);
     }
     return true;
 }
@@ -127,12 +127,31 @@ bool ImageList::AddStripFromFile(const char* path) {
 }
 
 int ImageList::Count() const {
-    return list_ ? ImageList_GetImageCount(list_) : 0;
+    return static_cast<int>(pictures_.size());
 }
 
 HICON ImageList::GetIcon(int index) const {
     if (index < 0 || index >= Count()) return nullptr;
-    return ImageList_GetIcon(list_, index, ILD_NORMAL);
+    // The colour bitmap carries no alpha, so the mask decides what shows.
+    ICONINFO info{TRUE, 0, 0, pictures_[index].mask, pictures_[index].image};
+    return CreateIconIndirect(&info);
+}
+
+void ImageList::Draw(int index, HDC dc, int x, int y) const {
+    if (index < 0 || index >= Count()) return;
+    // The mask clears the opaque pixels (its set bits, the transparent ones, come out white
+    // and keep the background), then the picture, black where transparent, is added in.
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, pictures_[index].mask);
+    const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, x, y, kSize, kSize, source, 0, 0, SRCAND);
+    SelectObject(source, pictures_[index].image);
+    BitBlt(dc, x, y, kSize, kSize, source, 0, 0, SRCPAINT);
+    SetTextColor(dc, text);
+    SetBkColor(dc, back);
+    SelectObject(source, old);
+    DeleteDC(source);
 }
 
 HBITMAP WhiteBitmap(int size) {
@@ -153,7 +172,7 @@ HBITMAP ImageList::GetBitmap(int index) const {
     if (!bitmap || index < 0 || index >= Count()) return bitmap;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    ImageList_Draw(list_, index, dc, 0, 0, ILD_NORMAL);
+    Draw(index, dc, 0, 0);
     SelectObject(dc, old);
     DeleteDC(dc);
     return bitmap;
@@ -163,12 +182,11 @@ bool ImageList::ReplaceMasked(int index, HBITMAP bitmap) {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
     if (index < 0 || index >= Count() || !ReadPixels(bitmap, width, height, pixels)) return false;
-    HBITMAP image = nullptr, mask = nullptr;
-    if (!MakePiece(pixels, width, height, 0, image, mask)) return false;
-    bool ok = ImageList_Replace(list_, index, image, mask) != FALSE;
-    DeleteObject(image);
-    DeleteObject(mask);
-    return ok;
+    Picture p;
+    if (!MakePiece(pixels, width, height, 0, p.image, p.mask)) return false;
+    Free(pictures_[index]);
+    pictures_[index] = p;
+    return true;
 }
 
 void ImageList::AddFreeNotification(const void* key, std::function<void()> onFree) {

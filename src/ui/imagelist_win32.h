@@ -1,8 +1,7 @@
-// A list of 16 x 16 pictures with a transparency mask, kept in one HIMAGELIST. The tray
-// icon takes its pictures from here and the main timer draws text icons into the last one.
+// A list of 16 x 16 pictures, each a colour bitmap with a transparency mask. The tray icon
+// takes its pictures from here and the main timer draws text icons into the last one.
 #pragma once
 #include <windows.h>
-#include <commctrl.h>
 
 #include <functional>
 #include <vector>
@@ -30,10 +29,11 @@ public:
     // Loads a strip from a .bmp file (used where the resources are not linked in).
     bool AddStripFromFile(const char* path);
 
-    HIMAGELIST Handle() const { return list_; }
     int Count() const;
     // A new icon of picture `index` (the caller destroys it), or null.
     HICON GetIcon(int index) const;
+    // Draws picture `index` through its mask at x, y of `dc`.
+    void Draw(int index, HDC dc, int x, int y) const;
     // Draws picture `index` onto a new 16 x 16 24-bit bitmap on white (the caller deletes it).
     HBITMAP GetBitmap(int index) const;
     // Replaces picture `index` with the top-left 16 x 16 pixels of `bitmap`; its white pixels
@@ -45,7 +45,13 @@ public:
     void RemoveFreeNotification(const void* key);
 
 private:
-    HIMAGELIST list_ = nullptr;
+    struct Picture {
+        HBITMAP image = nullptr;  // 32-bit, black where transparent
+        HBITMAP mask = nullptr;   // 1 bit, set where transparent
+    };
+    static void Free(Picture& picture);
+
+    std::vector<Picture> pictures_;
     struct Listener {
         const void* key;
         std::function<void()> onFree;

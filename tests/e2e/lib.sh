@@ -127,6 +127,18 @@ stop_sim() {
   return $rc
 }
 
+# Shows the options window as a second start does and waits until it is up; its controls'
+# windows exist from its first showing on. close_options closes it as its close box does.
+show_options() {
+  qctl show
+  eventually 5 probe visible TQuillarForm || return 1
+  sleep 0.3
+}
+close_options() {
+  probe post TQuillarForm 10 >/dev/null
+  eventually 5 bash -c "! wine '$BIN/qprobe.exe' visible TQuillarForm"
+}
+
 kill_programs() {
   for exe in QuillarSim.exe Quillar.exe sfpublish.exe mbmpublish.exe; do
     if probe pid "$exe" >/dev/null 2>&1; then

@@ -49,3 +49,19 @@ scenario_51_dialog_pressed_from_outside() {
   check "and start-up goes on" probe wait-threads QuillarSim.exe 10000
   stop_sim
 }
+
+# Libraries the program loads only when it needs them.
+has_module() { probe modules QuillarSim.exe | tr -d '\r' | grep -qx "$1"; }
+lacks_modules() { local m; for m in "$@"; do ! has_module "$m" || return 1; done; }
+has_tabs() { probe tabs TQuillarForm | grep -q .; }
+
+scenario_79_libraries_loaded_when_needed() {
+  quiet_start
+  start_sim "" /DEBUG
+  check "at rest neither the common controls nor the COM libraries are loaded" \
+    lacks_modules comctl32.dll ole32.dll oleaut32.dll
+  show_options
+  check "the options window brings the common controls, and its tabs" eval "has_module comctl32.dll && has_tabs"
+  close_options
+  stop_sim
+}

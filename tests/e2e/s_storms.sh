@@ -331,11 +331,13 @@ with open(sys.argv[1], 'w', newline='') as f:
     f.write('100=%s\r\n' % ('X' * 5000))
 PY
   check "with a language file of 10 MB the program starts" start_with_language_file "$file"
+  show_options
   local caption
   caption=$(button_texts | grep -m1 '^XXX')
   echo "     OK button caption: ${#caption} characters"
   check "a value is cut to 2,047 characters" test "${#caption}" -eq 2047
   check "the program keeps running" keeps_running
+  close_options
   stop_sim
 
   # 100,000 sections before the user's one.
@@ -348,8 +350,10 @@ with open(sys.argv[1], 'w', newline='') as f:
     f.write('[ENU]\r\n100=&Gut\r\n')
 PY
   check "with 100,000 sections the program starts" start_with_language_file "$file"
+  show_options
   check "and finds its section after them" bash -c "grep -qx '&Gut' <<<\"\$(wine '$BIN/qprobe.exe' children TQuillarForm | tr -d '\r' | cut -f3)\""
   check "the program keeps running" keeps_running
+  close_options
   stop_sim
   stop_shell
   rm -rf "$LANG_DIR"

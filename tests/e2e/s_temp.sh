@@ -43,11 +43,10 @@ scenario_30_temp_speedfan_tooltip_and_stepwise_priority() {
   start_sim ""
   check "the tooltip gets its temperature line" wait_until 5 last_tip_has 'Temp: 45\xB0'
   echo "     last tip: $(shell_tips | tail -n 1)"
-  check "the page's tab is there" has_monitor_tab
 
   # With the options window open the sensor is read on every tick (0.5 s).
-  qctl show
-  wait_until 5 probe visible TQuillarForm
+  show_options
+  check "the page's tab is there" has_monitor_tab
   local trace=$WORK/priorities.txt
   probe priorities QuillarSim.exe 12000 > "$trace" &
   local watcher=$!
@@ -85,8 +84,10 @@ scenario_31_temp_both_sources_speedfan_wins() {
   start_publisher mbm mbmpublish.exe --names CPU 55
   start_sim ""
   check "SpeedFan's reading reaches the tooltip" wait_until 5 last_tip_has 'Temp: 45\xB0'
+  show_options
   check "SpeedFan's sensor on the page" child_is $'(Sensor 1), current temperature: 45\xB0.'
   check "the Monitor button is hidden" child_is $'Button\t0\tMo&nitor'
+  close_options
   stop_sim
   stop_publisher mbm mbmpublish.exe
   stop_publisher sf sfpublish.exe
@@ -101,10 +102,9 @@ scenario_32_temp_motherboard_monitor_button() {
   start_publisher mbm mbmpublish.exe --names "CPU Diode" --record "$(winepath -w "$record")" 55.5
   start_sim ""
   check "its reading reaches the tooltip (55.5 to the even 56)" wait_until 5 last_tip_has 'Temp: 56\xB0'
+  show_options
   check "its sensor's name on the page" child_is $'(CPU Diode), current temperature: 56\xB0.'
   check "the Monitor button is shown" child_is $'Button\t1\tMo&nitor'
-  qctl show
-  wait_until 5 probe visible TQuillarForm
   click_tab 4
   mkdir -p "$E2E_ROOT/build/e2e/shots"
   import -window root "$E2E_ROOT/build/e2e/shots/temp-monitor-mbm.png"
@@ -122,14 +122,18 @@ scenario_33_temp_source_started_later() {
   start_sim ""
   sleep 1
   no_monitor_tab() { local t; t=$(tabs); [ -n "$t" ] && ! grep -qxF 'Temp &Monitor' <<<"$t"; }
+  show_options
   check "no source: the page's tab is hidden" no_monitor_tab
+  close_options
   check "no source: no temperature line" bash -c "! grep -qF 'Temp:' '$SHELL_LOG'"
   start_publisher sf sfpublish.exe 52
   local ready
   ready=$(( $(date +%s%N) / 1000000 ))
   check "the next tick finds it: the tooltip's line" wait_until 5 last_tip_has 'Temp: 52\xB0'
   echo "     temperature line $(( $(date +%s%N) / 1000000 - ready )) ms after the publisher was ready (ticks of 500 ms)"
+  show_options
   check "and the page's tab" has_monitor_tab
+  close_options
   stop_sim
   stop_publisher sf sfpublish.exe
   stop_shell

@@ -2,6 +2,9 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <cstring>
 
 #include "hw/driver.h"
 #include "idle/idle_threads.h"
@@ -73,6 +76,63 @@ TEST_F(IdleThreadsOnWindows, SuspendedThreadsStopHaltingAndDestroyEndsThem) {
     for (int cpu = 0; cpu < idle.ProcessorCount; ++cpu)
         EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(idle.IdleThreads[cpu]->handle), 5000), WAIT_OBJECT_0)
             << "a suspended thread is resumed and leaves its loop";
+}
+
+// Resident pages (by the working-set query) among those of this thread's stack that lie more
+// than 64 KB below the caller's frame, and how many such pages there are.
+void ResidentStackBelow(int& resident, int& pages) {
+    volatile char here = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    VirtualQuery(const_cast<char*>(&here), &region, sizeof region);
+    const auto low = reinterpret_cast<uintptr_t>(region.AllocationBase);
+    const uintptr_t high = (reinterpret_cast<uintptr_t>(&here) - 64 * 1024) & ~uintptr_t{0xFFF};
+    std::vector<PSAPI_WORKING_SET_EX_INFORMATION> info;
+    for (uintptr_t page = low; page < high; page += 0x1000) {
+        PSAPI_WORKING_SET_EX_INFORMATION entry{};
+        entry.VirtualAddress = reinterpret_cast<void*>(page);
+        info.push_back(entry);
+    }
+    pages = static_cast<int>(info.size());
+    resident = 0;
+    if (info.empty() || !QueryWorkingSetEx(GetCurrentProcess(), info.data(),
+                                           static_cast<DWORD>(info.size() * sizeof info[0])))
+        return;
+    for (const auto& entry : info) resident += entry.VirtualAttributes.Valid ? 1 : 0;
+}
+
+struct StackProbe {
+    int resident = -1, pages = 0;
+    bool deepUseWorks = false;
+};
+
+// Fills and reads back 256 KB of stack, below the pages that were given back.
+__attribute__((noinline)) bool UseDeepStack() {
+    volatile unsigned char block[256 * 1024];
+    for (size_t i = 0; i < sizeof block; ++i) block[i] = static_cast<unsigned char>(i * 7);
+    for (size_t i = 0; i < sizeof block; ++i)
+        if (block[i] != static_cast<unsigned char>(i * 7)) return false;
+    return true;
+}
+
+void ProbeStack(void* p) {
+    auto* probe = static_cast<StackProbe*>(p);
+    ResidentStackBelow(probe->resident, probe->pages);
+    probe->deepUseWorks = UseDeepStack();
+}
+
+TEST(IdleThreadStack, ANewThreadKeepsNoStackItHasNotUsedAndStillUsesItAll) {
+    // A new thread's stack below its first frame holds nothing; some hosts hand it over
+    // written, and an idle thread per processor would keep a megabyte each resident.
+    StackProbe probe;
+    IdleThreadPlatform& platform = WindowsIdleThreadPlatform();
+    const uintptr_t thread = platform.CreateSuspended(ProbeStack, &probe);
+    ASSERT_NE(thread, 0u);
+    platform.Resume(thread);
+    ASSERT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(thread), 5000), WAIT_OBJECT_0);
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    ASSERT_GT(probe.pages, 100) << "the stack reservation is well over 400 KB";
+    EXPECT_LE(probe.resident, 4) << probe.resident << " of " << probe.pages << " pages resident";
+    EXPECT_TRUE(probe.deepUseWorks);
 }
 
 TEST_F(IdleThreadsOnWindows, PriorityLevelsReachTheThreads) {

@@ -99,7 +99,7 @@ std::vector<uint32_t> PixelsOn(const ImageList& list, int index, COLORREF backgr
     RECT all{0, 0, 16, 16};
     FillRect(dc, &all, brush);
     DeleteObject(brush);
-    ImageList_Draw(list.Handle(), index, dc, 0, 0, ILD_NORMAL);
+    list.Draw(index, dc, 0, 0);
     SelectObject(dc, old);
     DeleteDC(dc);
     auto pixels = Pixels(b);

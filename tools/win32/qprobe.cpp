@@ -28,6 +28,8 @@
 //                                        private working-set peak-working-set pagefile
 //   qprobe resources EXE                 prints what EXE holds: handles, GDI objects, USER
 //                                        objects and private bytes (process_resources.h)
+//   qprobe modules EXE                   the file names of the modules EXE has loaded, in
+//                                        lower case, one a line
 // Dialogs are message boxes (#32770) and the program's message dialogs (TQuillarMessageDialog).
 #include <windows.h>
 #include <commctrl.h>
@@ -36,6 +38,7 @@
 #define PSAPI_VERSION 2
 #include <psapi.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -278,6 +281,22 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long>(m.WorkingSetSize), static_cast<unsigned long>(m.PeakWorkingSetSize),
                     static_cast<unsigned long>(m.PagefileUsage));
         return 0;
+    }
+    if (cmd == "modules" && argc == 3) {
+        auto ids = ProcessIds(argv[2]);
+        if (ids.empty()) return 1;
+        HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[0]);
+        HMODULE modules[512];
+        DWORD bytes = 0;
+        const BOOL ok = p && EnumProcessModules(p, modules, sizeof modules, &bytes);
+        for (DWORD i = 0; ok && i < bytes / sizeof modules[0] && i < 512; ++i) {
+            char name[MAX_PATH] = "";
+            if (!GetModuleBaseNameA(p, modules[i], name, sizeof name)) continue;
+            for (char* c = name; *c; ++c) *c = static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+            std::printf("%s\n", name);
+        }
+        if (p) CloseHandle(p);
+        return ok ? 0 : 1;
     }
     if (cmd == "wait-exit" && argc == 4) return WaitFor(std::atoi(argv[3]), ProcessGone, argv[2]) ? 0 : 1;
     if (cmd == "dialogs") {
