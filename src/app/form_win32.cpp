@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+
+#include "common/library_win32.h"
 #include "cpu/cpu_report.h"
 #include "ui/url_label_win32.h"
 
@@ -164,15 +166,11 @@ void WindowsForm::PrepareControls() {
 namespace {
 
 // The common controls library comes with the options window's first showing, so a run that
-// never opens it does not carry the library (which, under Wine, draws 1.5 MB of pictures as
-// it loads). By its plain name: the manifest then chooses its version 6.
+// never opens it does not carry the library (which under Wine keeps 1.5 MB of pictures from
+// the moment it loads). By its plain name: the manifest then chooses its version 6.
 void LoadCommonControls() {
     using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    HMODULE library = LoadLibraryA("comctl32.dll");
-    // Through the generic function type: GetProcAddress's own type fits no other.
-    auto init = library ? reinterpret_cast<Init>(reinterpret_cast<void (*)()>(
-                              GetProcAddress(library, "InitCommonControlsEx")))
-                        : nullptr;
+    const auto init = LibraryFunction<Init>(LoadLibraryA("comctl32.dll"), "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
                                                    ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     if (init) init(&icc);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/library_win32.h"
+
 namespace com {
 
 namespace {
@@ -15,22 +17,16 @@ HMODULE LoadSystemLibrary(const char* name) {
     return LoadLibraryA((std::string(folder) + "\\" + name).c_str());
 }
 
-template <typename F>
-F Function(HMODULE library, const char* name) {
-    // Through the generic function type: GetProcAddress's own type does not fit any of them.
-    return library ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(library, name))) : nullptr;
-}
-
 struct Functions {
     HMODULE ole32 = LoadSystemLibrary("ole32.dll");
     HMODULE oleaut32 = LoadSystemLibrary("oleaut32.dll");
-    decltype(&CoInitializeEx) initialize = Function<decltype(&CoInitializeEx)>(ole32, "CoInitializeEx");
-    decltype(&CoUninitialize) uninitialize = Function<decltype(&CoUninitialize)>(ole32, "CoUninitialize");
-    decltype(&CoCreateInstance) createInstance = Function<decltype(&CoCreateInstance)>(ole32, "CoCreateInstance");
-    decltype(&CoGetObject) getObject = Function<decltype(&CoGetObject)>(ole32, "CoGetObject");
+    decltype(&CoInitializeEx) initialize = LibraryFunction<decltype(&CoInitializeEx)>(ole32, "CoInitializeEx");
+    decltype(&CoUninitialize) uninitialize = LibraryFunction<decltype(&CoUninitialize)>(ole32, "CoUninitialize");
+    decltype(&CoCreateInstance) createInstance = LibraryFunction<decltype(&CoCreateInstance)>(ole32, "CoCreateInstance");
+    decltype(&CoGetObject) getObject = LibraryFunction<decltype(&CoGetObject)>(ole32, "CoGetObject");
     decltype(&SysAllocStringLen) allocString =
-        Function<decltype(&SysAllocStringLen)>(oleaut32, "SysAllocStringLen");
-    decltype(&SysFreeString) freeString = Function<decltype(&SysFreeString)>(oleaut32, "SysFreeString");
+        LibraryFunction<decltype(&SysAllocStringLen)>(oleaut32, "SysAllocStringLen");
+    decltype(&SysFreeString) freeString = LibraryFunction<decltype(&SysFreeString)>(oleaut32, "SysFreeString");
     // What a call answers when its function is missing.
     HRESULT missing = HRESULT_FROM_WIN32(ole32 ? ERROR_PROC_NOT_FOUND : ERROR_MOD_NOT_FOUND);
 };

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/library_win32.h"
 #include "ui/imagelist_win32.h"
 
 namespace {
@@ -28,8 +29,7 @@ ATOM RegisterHiddenClass(WNDPROC proc) {
 // such filter, so its absence is fine.
 void AllowMessageFromShell(HWND window, UINT message) {
     using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-    auto filter = reinterpret_cast<Filter>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+    const auto filter = LibraryFunction<Filter>(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx");
     if (filter && message) filter(window, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
