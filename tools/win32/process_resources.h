@@ -21,6 +21,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/library_win32.h"
+
 namespace resources {
 
 struct Counts {
@@ -35,8 +37,6 @@ namespace detail {
 using QuerySystem = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
 using QueryProcess = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
 
-inline FARPROC Ntdll(const char* name) { return GetProcAddress(GetModuleHandleA("ntdll.dll"), name); }
-
 struct SystemHandle {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO, 32-bit layout
     ULONG processId;
     UCHAR objectType;
@@ -47,7 +47,7 @@ struct SystemHandle {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO, 32-bit layout
 };
 
 inline long HandleCountFromSystemList(DWORD pid) {
-    auto query = reinterpret_cast<QuerySystem>(reinterpret_cast<void*>(Ntdll("NtQuerySystemInformation")));
+    const auto query = LibraryFunction<QuerySystem>(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
     if (!query) return -1;
     std::vector<uint8_t> buffer(256 * 1024);
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -83,7 +83,7 @@ struct GdiEntry {
 static_assert(sizeof(GdiEntry) == 24, "Wine's GDI handle entry");
 
 inline long GdiCountFromHandleTable(HANDLE process) {
-    auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(Ntdll("NtQueryInformationProcess")));
+    const auto query = LibraryFunction<QueryProcess>(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
     PROCESS_BASIC_INFORMATION basic{};
     ULONG got = 0;
     if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, &got) != 0) return -1;
@@ -160,8 +160,7 @@ struct MemoryCounters {
 
 inline long long SystemPrivateBytes(HANDLE process) {
     using Get = BOOL(WINAPI*)(HANDLE, MemoryCounters*, DWORD);
-    auto get = reinterpret_cast<Get>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo")));
+    const auto get = LibraryFunction<Get>(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo");
     MemoryCounters m{};
     m.cb = sizeof m;
     if (!get || !get(process, &m, sizeof m)) return 0;
