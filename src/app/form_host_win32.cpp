@@ -141,9 +141,13 @@ bool WindowsForm::IsWindowsNT() {
     return vi.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+#if !defined(_WIN64)
+static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the shell's 60-byte request of a 32-bit program");
+#endif
+
 bool WindowsForm::OpenWithShell(const std::string& path) {
     SHELLEXECUTEINFOA info{};
-    info.cbSize = 60;
+    info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.hwnd = window_;
     info.lpFile = path.c_str();

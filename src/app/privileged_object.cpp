@@ -16,17 +16,6 @@ std::string GuidText(const ComGuid& id) {
 
 std::string ElevationMonikerText(const ComGuid& cls) { return "Elevation:Administrator!new:" + GuidText(cls); }
 
-std::array<uint8_t, kBindOpts3Size> BindOpts3Block(uint32_t ownerWindow) {
-    std::array<uint8_t, kBindOpts3Size> block{};
-    auto put = [&](size_t offset, uint32_t value) {
-        for (size_t i = 0; i < 4; ++i) block[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    put(0, kBindOpts3Size);          // cbStruct
-    put(20, kContextLocalServer);    // dwClassContext
-    put(32, ownerWindow);            // hwnd
-    return block;
-}
-
 std::string ComErrorText(int32_t code, const std::string& systemText) {
     if (!systemText.empty()) return systemText;
     return Format("COM error 0x%.8x", {code});

@@ -44,11 +44,8 @@ std::string GuidText(const ComGuid& id);
 // "Elevation:Administrator!new:" + the class in registry format.
 std::string ElevationMonikerText(const ComGuid& cls);
 
-// The 36-byte BIND_OPTS3 block given with the moniker: all zero except the structure size
-// (36, first field), the class context (local server, byte 20) and the owner window
-// (byte 32), each a little-endian 32-bit field.
+// The BIND_OPTS3 block given with the moniker is 36 bytes in a 32-bit program.
 constexpr size_t kBindOpts3Size = 36;
-std::array<uint8_t, kBindOpts3Size> BindOpts3Block(uint32_t ownerWindow);
 
 // The elevation moniker is used only on Windows NT version 6 (WindowsVersionCode 14).
 inline bool UsesElevationPath(int windowsVersionCode) { return windowsVersionCode == 14; }

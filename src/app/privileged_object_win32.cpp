@@ -60,14 +60,23 @@ bool IsProcessElevated() {
     return elevated;
 }
 
+#if !defined(_WIN64)
+static_assert(sizeof(BIND_OPTS3) == kBindOpts3Size, "the 36-byte bind options of a 32-bit program");
+#endif
+
+BIND_OPTS3 ElevationBindOptions(HWND owner) {
+    BIND_OPTS3 options{};
+    options.cbStruct = sizeof options;
+    options.dwClassContext = kContextLocalServer;
+    options.hwnd = owner;
+    return options;
+}
+
 void* BindElevationMoniker(HWND owner, const GUID& cls, const GUID& iid) {
     ComGuid id;
     std::memcpy(&id, &cls, sizeof id);
     const std::wstring moniker = Widen(ElevationMonikerText(id));
-    const auto block = BindOpts3Block(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(owner)));
-    static_assert(sizeof(BIND_OPTS3) == kBindOpts3Size);
-    BIND_OPTS3 options;
-    std::memcpy(&options, block.data(), sizeof options);
+    BIND_OPTS3 options = ElevationBindOptions(owner);
     void* object = nullptr;
     const HRESULT hr = com::GetObject(moniker.c_str(), reinterpret_cast<BIND_OPTS*>(&options), iid, &object);
     if (FAILED(hr)) RaiseComError(hr);

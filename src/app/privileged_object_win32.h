@@ -28,6 +28,9 @@ bool IsProcessElevated();
 // process is elevated, otherwise through the elevation moniker with the owner window for
 // the consent prompt. Raises EComError with the failing result.
 void* CreateElevatedComObject(HWND owner, const GUID& cls, const GUID& iid);
+// The bind options given with the moniker: all zero but the structure's size, the class
+// context (local server) and the owner window of the consent prompt.
+BIND_OPTS3 ElevationBindOptions(HWND owner);
 // The moniker's half of the above, on its own. Raises EComError.
 void* BindElevationMoniker(HWND owner, const GUID& cls, const GUID& iid);
 

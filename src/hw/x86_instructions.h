@@ -1,4 +1,4 @@
-// The processor instructions the real back end executes itself (32-bit x86 only).
+// The processor instructions the real back end executes itself (x86, 32- and 64-bit).
 // Included by the real back end and by the test that runs them on the build machine.
 #pragma once
 #include <cstdint>
@@ -23,8 +23,12 @@ inline uint32_t PortIn32(uint16_t port) {
 
 inline void PortOut32(uint16_t port, uint32_t value) { asm volatile("outl %0, %1" : : "a"(value), "Nd"(port)); }
 
-// Whether bit 21 (ID) of EFLAGS can be toggled: the processor has CPUID.
+// Whether bit 21 (ID) of EFLAGS can be toggled: the processor has CPUID. Every 64-bit
+// processor has it.
 inline bool CpuidToggles() {
+#if defined(__x86_64__)
+    return true;
+#else
     uint32_t before, after;
     asm volatile(
         "pushfl\n\t"
@@ -41,6 +45,7 @@ inline bool CpuidToggles() {
         :
         : "cc");
     return ((before ^ after) & 0x200000) != 0;
+#endif
 }
 
 inline hw::CpuidRegisters Cpuid(uint32_t leaf) {

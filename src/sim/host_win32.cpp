@@ -18,36 +18,64 @@ bool UnderWine() {
     return wine;
 }
 
-// A direct i386 Linux system call. The simulated driver stands for kernel code, so under
-// Wine it asks the host kernel itself for what the real driver's halt gives: the thread
-// runs only when nothing else wants the processor, and its time is kernel time.
-// Arguments go in ebx, ecx, edx, esi and edi.
-long LinuxCall(long number, long a, long b, long c, long d = 0, long e = 0) {
-    long result;
+// A direct Linux system call. The simulated driver stands for kernel code, so under Wine
+// it asks the host kernel itself for what the real driver's halt gives: the thread runs
+// only when nothing else wants the processor, and its time is kernel time. The kernel's
+// `long` is pointer-sized on both architectures (Windows' `long` is not, on x86-64).
+using LinuxLong = intptr_t;
+
+#if defined(__x86_64__)
+// Arguments in rdi, rsi, rdx, r10 and r8; the instruction itself clobbers rcx and r11.
+LinuxLong LinuxCall(LinuxLong number, LinuxLong a, LinuxLong b, LinuxLong c, LinuxLong d = 0, LinuxLong e = 0) {
+    register LinuxLong r10 asm("r10") = d;
+    register LinuxLong r8 asm("r8") = e;
+    LinuxLong result;
+    asm volatile("syscall"
+                 : "=a"(result)
+                 : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10), "r"(r8)
+                 : "rcx", "r11", "memory");
+    return result;
+}
+constexpr LinuxLong kOpen = 2;
+constexpr LinuxLong kPread64 = 17;
+constexpr LinuxLong kSchedSetScheduler = 144;
+constexpr LinuxLong kSchedYield = 24;
+constexpr LinuxLong kNanoSleep = 35;
+constexpr LinuxLong kSendfile = 40;
+constexpr LinuxLong kClockGetTime = 228;
+#elif defined(__i386__)
+// Arguments in ebx, ecx, edx, esi and edi.
+LinuxLong LinuxCall(LinuxLong number, LinuxLong a, LinuxLong b, LinuxLong c, LinuxLong d = 0, LinuxLong e = 0) {
+    LinuxLong result;
     asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c), "S"(d), "D"(e) : "memory");
     return result;
 }
+constexpr LinuxLong kOpen = 5;
+constexpr LinuxLong kPread64 = 180;
+constexpr LinuxLong kSchedSetScheduler = 156;
+constexpr LinuxLong kSchedYield = 158;
+constexpr LinuxLong kNanoSleep = 162;
+constexpr LinuxLong kSendfile = 187;
+constexpr LinuxLong kClockGetTime = 265;
+#else
+#error "the simulated halt talks to a Linux kernel on i386 or x86-64"
+#endif
 
-constexpr long kOpen = 5;
-constexpr long kPread64 = 180;
-constexpr long kSchedSetScheduler = 156;
-constexpr long kSchedYield = 158;
-constexpr long kNanoSleep = 162;
-constexpr long kSendfile = 187;
-constexpr long kClockGetTime = 265;
-constexpr long kReadOnly = 0;
-constexpr long kWriteOnly = 1;
-constexpr long kCloseOnExec = 02000000;
-constexpr long kSchedIdle = 5;
-constexpr long kClockMonotonic = 1;
-constexpr long kClockThreadTime = 3;
+constexpr LinuxLong kReadOnly = 0;
+constexpr LinuxLong kWriteOnly = 1;
+constexpr LinuxLong kCloseOnExec = 02000000;
+constexpr LinuxLong kSchedIdle = 5;
+constexpr LinuxLong kClockMonotonic = 1;
+constexpr LinuxLong kClockThreadTime = 3;
 
-struct LinuxTimespec {  // i386 struct timespec
-    int32_t sec, nsec;
+struct LinuxTimespec {  // the kernel's struct timespec of the calling architecture
+    LinuxLong sec, nsec;
 };
 
-long OpenForLife(const char* path, long flags) {
-    return LinuxCall(kOpen, reinterpret_cast<long>(path), flags | kCloseOnExec, 0);
+LinuxLong Address(const void* p) { return reinterpret_cast<LinuxLong>(p); }
+
+LinuxLong OpenForLife(const char* path, LinuxLong flags) {
+    return LinuxCall(kOpen, Address(path), flags | kCloseOnExec, 0);
 }
 
 // The host kernel under Wine. The halting thread's time must be kernel time, or the idle
@@ -67,33 +95,33 @@ public:
     int64_t Clock() override { return ClockTime(kClockMonotonic); }
     int64_t ThreadTime() override { return ClockTime(kClockThreadTime); }
     void SleepFor(int64_t nanoseconds) override {
-        LinuxTimespec t{static_cast<int32_t>(nanoseconds / 1000000000), static_cast<int32_t>(nanoseconds % 1000000000)};
-        LinuxCall(kNanoSleep, reinterpret_cast<long>(&t), 0, 0);
+        LinuxTimespec t{static_cast<LinuxLong>(nanoseconds / 1000000000), static_cast<LinuxLong>(nanoseconds % 1000000000)};
+        LinuxCall(kNanoSleep, Address(&t), 0, 0);
     }
     int RunnableThreads() override {
         if (loadAverage_ < 0) return -1;
         char text[128];
         // Read afresh from the start each time.
-        long n = LinuxCall(kPread64, loadAverage_, reinterpret_cast<long>(text), sizeof text, 0, 0);
+        const LinuxLong n = LinuxCall(kPread64, loadAverage_, Address(text), sizeof text, 0, 0);
         if (n <= 0) return -1;
         return sim::RunnableInLoadAverage(std::string_view(text, static_cast<size_t>(n)));
     }
 
 private:
-    static int64_t ClockTime(long clock) {
+    static int64_t ClockTime(LinuxLong clock) {
         LinuxTimespec t{};
-        LinuxCall(kClockGetTime, clock, reinterpret_cast<long>(&t), 0);
-        return int64_t{t.sec} * 1000000000 + t.nsec;
+        LinuxCall(kClockGetTime, clock, Address(&t), 0);
+        return int64_t{t.sec} * 1000000000 + int64_t{t.nsec};
     }
 
     // About a tenth of a millisecond on a current processor: long enough that the system
     // calls around it weigh under one per cent, short enough that a thread waking on this
     // processor hardly waits for it on a kernel that preempts only at system-call exit.
-    static constexpr long kSpinBytes = 1024 * 1024;
+    static constexpr LinuxLong kSpinBytes = 1024 * 1024;
     // Held open for the program's life.
-    long zero_ = OpenForLife("/dev/zero", kReadOnly);
-    long null_ = OpenForLife("/dev/null", kWriteOnly);
-    long loadAverage_ = OpenForLife("/proc/loadavg", kReadOnly);
+    LinuxLong zero_ = OpenForLife("/dev/zero", kReadOnly);
+    LinuxLong null_ = OpenForLife("/dev/null", kWriteOnly);
+    LinuxLong loadAverage_ = OpenForLife("/proc/loadavg", kReadOnly);
 };
 
 // The halt under Wine: the thread puts itself into the host's idle scheduling class once,
@@ -104,8 +132,8 @@ void HaltOnLinux() {
     thread_local int seat = -1;
     thread_local bool idleClass = false;
     if (!idleClass) {
-        long param = 0;  // struct sched_param { int sched_priority; }
-        LinuxCall(kSchedSetScheduler, 0, kSchedIdle, reinterpret_cast<long>(&param));
+        int param = 0;  // struct sched_param { int sched_priority; }
+        LinuxCall(kSchedSetScheduler, 0, kSchedIdle, Address(&param));
         idleClass = true;
     }
     const uint32_t id = GetCurrentThreadId();

@@ -84,8 +84,8 @@ TTrayIcon2::~TTrayIcon2() {
 // ---- the record and the three shell operations ----
 
 void TTrayIcon2::Fill(unsigned parts) {
-    record_ = TrayNotifyRecord{};
-    record_.cbSize = sizeof record_;
+    record_ = NOTIFYICONDATAA{};
+    record_.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record_.hWnd = window_;
     record_.uID = 0;
     if (parts & kMessage) {
@@ -98,7 +98,9 @@ void TTrayIcon2::Fill(unsigned parts) {
     }
     if (parts & kTip) {
         record_.uFlags |= NIF_TIP;
-        size_t n = toolTip_.size() < sizeof record_.szTip - 1 ? toolTip_.size() : sizeof record_.szTip - 1;
+        // The first layout's tip holds 64 bytes.
+        constexpr size_t kTipBytes = 64;
+        const size_t n = toolTip_.size() < kTipBytes - 1 ? toolTip_.size() : kTipBytes - 1;
         std::memcpy(record_.szTip, toolTip_.data(), n);
         record_.szTip[n] = '\0';
     }
@@ -106,7 +108,7 @@ void TTrayIcon2::Fill(unsigned parts) {
 
 bool TTrayIcon2::AddIcon() {
     Fill(kMessage | kIcon | kTip);
-    bool ok = Shell_NotifyIconA(NIM_ADD, reinterpret_cast<NOTIFYICONDATAA*>(&record_)) != FALSE;
+    bool ok = Shell_NotifyIconA(NIM_ADD, &record_) != FALSE;
     // The tip is sent once more when the message loop gets to it, so a tip set right after
     // the add (while starting up) is not lost.
     if (toolTip_.empty()) PostMessageA(window_, ResetToolTipMessage(), 0, 0);
@@ -117,11 +119,11 @@ bool TTrayIcon2::ModifyIcon(unsigned parts) {
     Fill(parts);
     // While inactive the change is only stored; the next add carries it.
     if (!active_) return true;
-    return Shell_NotifyIconA(NIM_MODIFY, reinterpret_cast<NOTIFYICONDATAA*>(&record_)) != FALSE;
+    return Shell_NotifyIconA(NIM_MODIFY, &record_) != FALSE;
 }
 
 bool TTrayIcon2::DeleteIcon() {
-    return Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<NOTIFYICONDATAA*>(&record_)) != FALSE;
+    return Shell_NotifyIconA(NIM_DELETE, &record_) != FALSE;
 }
 
 // ---- properties ----

@@ -13,20 +13,13 @@
 
 class ImageList;
 
-// The notification record in its first, 88-byte layout (64-byte tip). Every shell since
-// the first one takes it, and the program needs nothing the later layouts add.
-#pragma pack(push, 4)
-struct TrayNotifyRecord {
-    DWORD cbSize;
-    HWND hWnd;
-    UINT uID;
-    UINT uFlags;
-    UINT uCallbackMessage;
-    HICON hIcon;
-    CHAR szTip[64];
-};
-#pragma pack(pop)
-static_assert(sizeof(TrayNotifyRecord) == 88, "the shell expects the 88-byte record");
+// The notification record goes out in its first layout (64-byte tip): every shell since the
+// first one takes it, and the program needs nothing the later layouts add. Its size is the
+// headers' NOTIFYICONDATAA_V1_SIZE, 88 bytes in a 32-bit program.
+#if !defined(_WIN64)
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the shell expects the 88-byte record");
+#endif
+
 
 
 class TTrayIcon2 {
@@ -138,5 +131,5 @@ private:
     HWND window_ = nullptr;
     int frame_ = 0;
     int inEvent_ = 0;
-    TrayNotifyRecord record_{};
+    NOTIFYICONDATAA record_{};
 };

@@ -3,10 +3,15 @@
 set -u
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BIN=${QUILLAR_BIN:-$E2E_ROOT/build/win32}
+# The programs of one architecture (QUILLAR_ARCH: x86-64, the default, or i686), each with
+# a prefix of its own.
+. "$E2E_ROOT/scripts/winearch.sh"
+quillar_use_arch "${QUILLAR_ARCH:-x86-64}" || exit 1
+[ -n "${QUILLAR_I686_RUNS:-}" ] || quillar_probe_arches
+BIN=${QUILLAR_BIN:-$QUILLAR_BUILD}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX=${WINEPREFIX:-$E2E_ROOT/build/e2e/prefix}
+export WINEPREFIX=${WINEPREFIX:-$E2E_ROOT/build/e2e/prefix-$QUILLAR_ARCH}
 WORK=$E2E_ROOT/build/e2e/work
 mkdir -p "$WORK"
 DRIVE_C=$WINEPREFIX/drive_c
@@ -158,6 +163,7 @@ profile_with() {
 # --- results -------------------------------------------------------------------------------
 E2E_PASSED=0
 E2E_FAILED=0
+E2E_SKIPPED=0
 E2E_FAILURES=()
 
 check() {  # check "description" command...
@@ -167,6 +173,24 @@ check() {  # check "description" command...
   else
     E2E_FAILED=$((E2E_FAILED + 1)); E2E_FAILURES+=("$SCENARIO: $what"); echo "  FAIL $what"
   fi
+}
+
+skip() {  # skip "description" "why"
+  E2E_SKIPPED=$((E2E_SKIPPED + 1)); echo "  skip $1 ($2)"
+}
+
+# The 32-bit programs (the installer and its plug-in) where the machine runs them natively;
+# under emulation each start takes about a minute, so only the 32-bit smoke set runs them.
+I686_BIN=${QUILLAR_I686_BIN:-$E2E_ROOT/build/win32}
+i686_programs_run() { [ "$QUILLAR_I686_RUNS" = native ] && [ -f "$I686_BIN/QuillarSetup.exe" ]; }
+# Runs a 32-bit program through the 32-bit loader, whichever architecture the run is for.
+wine32() { /usr/bin/wine "$@"; }
+# The 32-bit programs' Program Files folder, as a Windows path: its own in a 64-bit prefix
+# (asked of the prefix's own command processor, so no 32-bit program has to start).
+program_files32() {
+  local name=ProgramFiles
+  [ -d "$DRIVE_C/windows/syswow64" ] && name='ProgramFiles(x86)'
+  wine cmd /c echo "%$name%" 2>/dev/null | tr -d '\r'
 }
 
 log_has() { grep -qF -- "$1" "$LOG" 2>/dev/null; }

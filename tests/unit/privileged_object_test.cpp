@@ -1,5 +1,5 @@
-// Autostart through the privileged object: identifiers, the elevation moniker and its bind
-// block, the result messages, and one request from creation to release.
+// Autostart through the privileged object: identifiers, the elevation moniker, the result
+// messages, and one request from creation to release.
 #include <gtest/gtest.h>
 
 #include "app/privileged_object.h"
@@ -10,17 +10,6 @@ TEST(PrivilegedObject, IdentifiersAndMonikerText) {
     EXPECT_EQ(GuidText(ComGuid{0x1, 0x2, 0x3, {0, 0, 0, 0, 0, 0, 0, 0xA}}), "{00000001-0002-0003-0000-00000000000A}");
     EXPECT_EQ(ElevationMonikerText(CLSID_QuillarPrivilegedObject),
               "Elevation:Administrator!new:{A57FB97D-28BA-42D7-A4D8-787E199A360E}");
-}
-
-TEST(PrivilegedObject, BindOpts3Block) {
-    const auto block = BindOpts3Block(0x00A1B2C3);
-    std::array<uint8_t, 36> expected{};
-    expected[0] = 36;
-    expected[20] = 4;
-    expected[32] = 0xC3;
-    expected[33] = 0xB2;
-    expected[34] = 0xA1;
-    EXPECT_EQ(block, expected);
 }
 
 TEST(PrivilegedObject, ResultMessages) {

@@ -124,11 +124,9 @@ TEST_F(PrivilegedObjectCom, FailingResultsReachTheBoxes) {
 
 TEST_F(PrivilegedObjectCom, ElevationUnderWine) {
     ASSERT_EQ(RegSvr32("/s"), 0u);
-    // The bind block as the system's structure reads it.
-    const auto block = BindOpts3Block(0x12345678);
-    BIND_OPTS3 options;
-    std::memcpy(&options, block.data(), sizeof options);
-    EXPECT_EQ(options.cbStruct, 36u);
+    // The bind options as the system's structure reads them: 36 bytes in a 32-bit program.
+    const BIND_OPTS3 options = ElevationBindOptions(reinterpret_cast<HWND>(0x12345678));
+    EXPECT_EQ(options.cbStruct, sizeof(void*) == 4 ? 36u : sizeof(BIND_OPTS3));
     EXPECT_EQ(options.dwClassContext, static_cast<DWORD>(CLSCTX_LOCAL_SERVER));
     EXPECT_EQ(options.hwnd, reinterpret_cast<HWND>(0x12345678));
     EXPECT_EQ(options.grfFlags | options.grfMode | options.dwTickCountDeadline | options.dwTrackFlags |

@@ -87,16 +87,17 @@ inline long GdiCountFromHandleTable(HANDLE process) {
     PROCESS_BASIC_INFORMATION basic{};
     ULONG got = 0;
     if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, &got) != 0) return -1;
-    uint32_t table = 0;
+    // PEB.GdiSharedHandleTable of a process of the tool's own architecture.
+    constexpr size_t kTableField = sizeof(void*) == 8 ? 0xF8 : 0x94;
+    uintptr_t table = 0;
     SIZE_T read = 0;
-    // PEB.GdiSharedHandleTable of a 32-bit process.
-    if (!ReadProcessMemory(process, reinterpret_cast<const uint8_t*>(basic.PebBaseAddress) + 0x94, &table,
+    if (!ReadProcessMemory(process, reinterpret_cast<const uint8_t*>(basic.PebBaseAddress) + kTableField, &table,
                            sizeof table, &read) ||
         !table)
         return -1;
     constexpr size_t kEntries = 0x10000;
     std::vector<GdiEntry> entries(kEntries);
-    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<uintptr_t>(table)), entries.data(),
+    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
                            entries.size() * sizeof(GdiEntry), &read))
         return -1;
     long used = 0;

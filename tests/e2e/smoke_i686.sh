@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The shipped 32-bit programs, a few starts each: natively where the machine runs 32-bit
+# code, otherwise under emulation (qemu-i386-static, about a minute per start). The 64-bit
+# stand-in shell and tools drive them: both kinds share one Wine server in a 64-bit prefix.
+#   QuillarSim.exe    starts, its icon reaches the shell, it cools (the state file counts
+#                     halts) and the private quit ends it cleanly
+#   Quillar.exe       without a driver shows its driver error box and ends
+#   Ostrilon.dll      the raw client cases of the Windows tests, in one process
+#   QuillarSetup.exe  /S installs for an administrator into Program Files (Ostrilon said "1")
+# Prints "smoke i686 (WAY): N passed, M failed, K skipped".
+set -u
+export QUILLAR_ARCH=x86-64
+root=$(cd "$(dirname "$0")/../.." && pwd)
+export WINEPREFIX=${SMOKE_PREFIX:-$root/build/smoke-i686/prefix}
+. "$root/tests/e2e/lib.sh"
+WORK=$root/build/smoke-i686/work
+SHELL_LOG=$WORK/shell.log
+mkdir -p "$WORK"
+I686=$I686_BIN
+SCENARIO=smoke-i686
+
+if [ "$QUILLAR_I686_RUNS" = none ]; then
+  echo "smoke i686: this machine runs no 32-bit code and has no emulation for it (scripts/setup registers it as root)"
+  echo "smoke i686 (none): 0 passed, 1 failed, 0 skipped"
+  exit 1
+fi
+way=$QUILLAR_I686_RUNS
+# One start: a minute under emulation, so the waits are long enough for several.
+if [ "$way" = emulated ]; then start_ms=400000; else start_ms=30000; fi
+echo "32-bit programs run $way here"
+
+start_display || { echo "smoke i686 ($way): 0 passed, 1 failed, 0 skipped"; exit 1; }
+started=$(date +%s)
+# A prefix created while the 32-bit programs can run holds their system files.
+if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+fi
+start_wine
+trap 'kill_programs; stop_wine' EXIT
+echo "   (prefix ready after $(( $(date +%s) - started )) s)"
+reset_settings
+quiet_start
+
+# Time-stamped, so the output shows where a slow start spends its minute.
+note() { echo "   [$(( $(date +%s) - started )) s] $*"; }
+
+# --- Ostrilon's raw client cases (in the background: one process of its own) -----------------
+ostrilon_filter='Ostrilon.*'
+# The case that runs the tools as another user starts three more 32-bit processes.
+[ "$way" = emulated ] && ostrilon_filter='Ostrilon.*:-Ostrilon.NonAdministratorGetsZero'
+(cd "$I686/tests" && exec /usr/bin/wine win32_tests.exe --gtest_brief=1 --gtest_filter="$ostrilon_filter") \
+  >"$WORK/ostrilon.out" 2>&1 &
+ostrilon_pid=$!
+
+# --- Quillar.exe without a driver (in the background too) ------------------------------------
+(cd "$I686" && exec /usr/bin/wine Quillar.exe) >/dev/null 2>&1 &
+real_pid=$!
+
+# --- QuillarSim.exe: icon, cooling, quit -----------------------------------------------------
+state=$WORK/state.ini
+rm -f "$state"
+profile=$(profile_with smoke "StateFile=$(winepath -w "$state")")
+start_shell
+export QUILLAR_MACHINE=$(winepath -w "$profile")
+(cd "$I686" && exec /usr/bin/wine QuillarSim.exe) >/dev/null 2>&1 &
+sim_pid=$!
+unset QUILLAR_MACHINE
+note "QuillarSim.exe, Quillar.exe and the Ostrilon cases started"
+check "QuillarSim.exe ($way): its icon reaches the stand-in shell" \
+      eventually $((start_ms / 1000)) grep -q ' add ' "$SHELL_LOG"
+note "icon added"
+check "QuillarSim.exe ($way): its cooling threads run" probe wait-threads QuillarSim.exe 60000
+sleep 3
+qctl quit >/dev/null 2>&1
+check "QuillarSim.exe ($way): the private quit ends it" probe wait-exit QuillarSim.exe 120000
+wait "$sim_pid"
+check "QuillarSim.exe ($way): ... cleanly (exit code 0)" test $? -eq 0
+note "QuillarSim.exe ended"
+check "QuillarSim.exe ($way): the icon was removed" eventually 10 grep -q ' delete ' "$SHELL_LOG"
+halts=$(sed -n 's/^70=//p' "$state" 2>/dev/null | tr -d '\r')
+echo "     halt requests: ${halts:-none}"
+check "QuillarSim.exe ($way): the state file counts halts" test "${halts:-0}" -gt 0
+stop_shell
+
+text=$(probe dialog "Quillar driver" "$start_ms")
+check "Quillar.exe ($way): the driver error box" \
+      grep -qF "Couldn't open Quillar driver, make sure to reboot after installation!" <<<"$text"
+probe dialog "Quillar driver" 2000 press >/dev/null
+check "Quillar.exe ($way): it ends once the box is confirmed" probe wait-exit Quillar.exe 60000
+wait "$real_pid" 2>/dev/null
+note "Quillar.exe ended"
+
+wait "$ostrilon_pid"
+ostrilon_rc=$?
+grep -E '^\[  (PASSED|FAILED|SKIPPED) |Failure|pushed' "$WORK/ostrilon.out" | sed 's/^/     /'
+ran=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$WORK/ostrilon.out")
+check "Ostrilon.dll ($way): the raw client cases (${ran:-0} passed, filter $ostrilon_filter)" \
+      test "$ostrilon_rc" -eq 0 -a "${ran:-0}" -ge 4
+note "Ostrilon cases done"
+
+# --- QuillarSetup.exe /S as an administrator --------------------------------------------------
+files=$(program_files32)
+dir=$(winepath -u "$files" 2>/dev/null)/Quillar
+rm -rf "$dir"
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" wine32 "$I686/QuillarSetup.exe" /S
+check "QuillarSetup.exe ($way): an administrator's installation goes to $files (Ostrilon said \"1\")" \
+      eventually 30 cmp -s "$dir/Quillar.exe" "$I686/Quillar.exe"
+check "QuillarSetup.exe ($way): with its uninstaller" test -f "$dir/Uninstall.exe"
+note "installer done"
+
+echo
+echo "smoke i686 ($way): $E2E_PASSED passed, $E2E_FAILED failed, $E2E_SKIPPED skipped ($(( $(date +%s) - started )) s)"
+[ "$E2E_FAILED" -eq 0 ]
