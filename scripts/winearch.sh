@@ -30,8 +30,8 @@ quillar_probe_arches() {
   local probe rc
   probe=$(mktemp "${TMPDIR:-/tmp}/quillar-i386-probe.XXXXXX")
   quillar_write_i386_probe "$probe"
-  "$probe" 2>/dev/null
-  rc=$?
+  rc=0
+  "$probe" 2>/dev/null || rc=$?
   rm -f "$probe"
   if [ $rc -ne 42 ]; then
     QUILLAR_I686_RUNS=none
