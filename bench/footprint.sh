@@ -12,6 +12,7 @@
 # Usage: bench/footprint.sh [STARTS]   (after scripts/build; default 10 starts each)
 set -u
 . "$(dirname "$0")/../tests/e2e/lib.sh"
+echo "architecture: $QUILLAR_ARCH (programs and baseline from $BIN; QUILLAR_ARCH=i686 chooses the 32-bit build)"
 STARTS=${1:-10}
 start_display
 start_wine

@@ -9,6 +9,7 @@
 #           then fall to 0 like the host's.
 set -u
 . "$(dirname "$0")/../tests/e2e/lib.sh"
+echo "architecture: $QUILLAR_ARCH (programs and baseline from $BIN; QUILLAR_ARCH=i686 chooses the 32-bit build)"
 SECONDS_PER_PHASE=${SECONDS_PER_PHASE:-10}
 BUSY=
 [ "${1:-}" = --busy ] && BUSY=1

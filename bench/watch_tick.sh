@@ -8,6 +8,7 @@
 #   bench/watch_tick.sh [seconds per phase, default 20] [extra windows, default 200]
 set -u
 . "$(dirname "$0")/../tests/e2e/lib.sh"
+echo "architecture: $QUILLAR_ARCH (programs and baseline from $BIN; QUILLAR_ARCH=i686 chooses the 32-bit build)"
 seconds=${1:-20}
 extra=${2:-200}
 
