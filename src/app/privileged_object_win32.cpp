@@ -1,5 +1,7 @@
 #include "app/privileged_object_win32.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "common/com_win32.h"
@@ -131,4 +133,4 @@ std::wstring ProgramFilePath() {
     }
 }
 
-void SetButtonShieldGlyph(HWND button, bool show) { SendMessageA(button, 0x160C, 0, show ? 1 : 0); }
+void SetButtonShieldGlyph(HWND button, bool show) { SendMessageA(button, BCM_SETSHIELD, 0, show ? 1 : 0); }

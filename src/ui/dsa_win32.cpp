@@ -2,9 +2,12 @@
 // with plain windows and run modally, with the check box placed under the icon.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "common/handles_win32.h"
+#include "common/window_win32.h"
 #include "ui/dsa.h"
 
 namespace {
@@ -62,13 +65,8 @@ struct DialogState {
 int MulDivInt(int a, int b, int c) { return MulDiv(a, b, c); }
 
 LRESULT CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* state = win32::WindowOwner<DialogState>(hwnd, msg, lParam);
     switch (msg) {
-        case WM_NCCREATE: {
-            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-            break;
-        }
         case DM_GETDEFID:
             if (state && state->defaultId) return MAKELRESULT(state->defaultId, DC_HASDEFID);
             return 0;
@@ -114,16 +112,16 @@ void RegisterDialogClass() {
     registered = RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HFONT MessageFont() {
+// The system's message font, the dialog's own copy; empty when the system cannot say.
+win32::Font MessageFont() {
     NONCLIENTMETRICSA ncm = {};
     ncm.cbSize = sizeof(ncm);
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) {
         // Systems before version 6 know the structure without its last field.
         ncm.cbSize = sizeof(ncm) - sizeof(ncm.iPaddedBorderWidth);
-        if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0))
-            return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) return win32::Font();
     }
-    return CreateFontIndirectA(&ncm.lfMessageFont);
+    return win32::Font(CreateFontIndirectA(&ncm.lfMessageFont));
 }
 
 HWND MakeChild(HWND parent, const char* cls, const char* text, DWORD style, RECT r, int id, HFONT font) {
@@ -143,11 +141,13 @@ public:
     DSADialogOutcome ShowDialog(const DSADialogRequest& request) override {
         RegisterDialogClass();
         DialogState state;
-        HFONT font = MessageFont();
+        const win32::Font ownFont = MessageFont();
+        const HFONT font = ownFont ? ownFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
         // Measure in the font's dialog units.
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ oldFont = SelectObject(dc, font);
+        win32::WindowDC screen;
+        const HDC dc = screen.Get();
+        std::optional<win32::Selection> measuring(std::in_place, dc, font);
         SIZE abc = {};
         static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
         GetTextExtentPoint32A(dc, kAlphabet, 52, &abc);
@@ -175,8 +175,7 @@ public:
             GetTextExtentPoint32A(dc, "&", 1, &amp);
             boxText.cx -= amp.cx;
         }
-        SelectObject(dc, oldFont);
-        ReleaseDC(nullptr, dc);
+        measuring.reset();
 
         const LPCSTR iconName = KindIcon(request.kind);
         const HICON icon = iconName ? LoadIconA(nullptr, iconName) : nullptr;
@@ -222,10 +221,7 @@ public:
         HWND owner = GetActiveWindow();
         HWND dlg = CreateWindowExA(exStyle, kDSADialogClass, KindCaption(request.kind), style, left, top, size.cx,
                                    size.cy, owner, nullptr, GetModuleHandleA(nullptr), &state);
-        if (!dlg) {
-            if (font != GetStockObject(DEFAULT_GUI_FONT)) DeleteObject(font);
-            return {mrNone, false, false};
-        }
+        if (!dlg) return {mrNone, false, false};
 
         if (icon) {
             HWND image = MakeChild(dlg, "STATIC", nullptr, SS_ICON, iconRect, -1, font);
@@ -263,28 +259,12 @@ public:
         SetForegroundWindow(dlg);
         SetFocus(focus ? focus : box);
 
-        MSG msg;
-        bool quit = false;
-        WPARAM quitCode = 0;
-        while (!state.done) {
-            BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-            if (got == 0) {
-                quit = true;
-                quitCode = msg.wParam;
-                break;
-            }
-            if (got < 0) break;
-            if (!IsDialogMessageA(dlg, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
+        const std::optional<WPARAM> quit = win32::RunMessages([&] { return state.done; }, [dlg] { return dlg; });
         const bool ticked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (ownerWasEnabled) EnableWindow(owner, TRUE);
         DestroyWindow(dlg);
         if (owner) SetActiveWindow(owner);
-        if (font != GetStockObject(DEFAULT_GUI_FONT)) DeleteObject(font);
-        if (quit) PostQuitMessage(static_cast<int>(quitCode));  // the program's loop must see it too
+        if (quit) PostQuitMessage(static_cast<int>(*quit));  // the program's loop must see it too
 
         DSADialogOutcome outcome;
         outcome.result = state.done ? state.result : mrCancel;

@@ -218,6 +218,32 @@ shell() { wine "$BIN/fakeshell.exe" "$@"; }
 # The tips the shell received, one per line, \x0D shown as " | ".
 shell_tips() { sed -n 's/.* tip="\([^"]*\)".*/\1/p' "$SHELL_LOG" | sed 's/\\x0D/ | /g'; }
 
+# Whether an icon the shell saved (.bmp) is a numeric one: black digits on the taskbar's
+# grey and nothing else. The pictures of the graphical display hold no pure black.
+icon_is_numeric() {
+  python3 - "$1" <<'PY'
+import struct, sys
+d = open(sys.argv[1], 'rb').read()
+off = struct.unpack_from('<I', d, 10)[0]
+w, h = struct.unpack_from('<ii', d, 18)
+bpp = struct.unpack_from('<H', d, 28)[0]
+row = (w * bpp // 8 + 3) // 4 * 4
+colours = {}
+for y in range(abs(h)):
+    for x in range(w):
+        i = off + y * row + x * bpp // 8
+        colours[d[i:i + 3]] = colours.get(d[i:i + 3], 0) + 1
+black = colours.pop(b'\0\0\0', 0)
+sys.exit(0 if black >= 8 and len(colours) <= 1 else 1)
+PY
+}
+icon_count() { local files=("$WORK"/icons/*.bmp); [ -e "${files[0]}" ] && echo ${#files[@]} || echo 0; }
+# A new icon came after the first COUNT, and the newest is numeric.
+numeric_icon_after() {
+  local files=("$WORK"/icons/*.bmp)
+  [ -e "${files[0]}" ] && [ ${#files[@]} -gt "$1" ] && icon_is_numeric "${files[-1]}"
+}
+
 # Clicks a tab of the options window (the window is centred on the 1024 x 768 display).
 TAB_X=(266 327 393 458 541 648)
 click_tab() { xdotool mousemove "${TAB_X[$1]}" 262 click 1; sleep 0.4; }

@@ -379,7 +379,7 @@ scenario_77_read_only_log_file() {
   start_shell
   if ! make_log_read_only; then
     undo_read_only_log
-    echo "     the log file cannot be made read-only here: skipped"
+    skip "3 checks of a read-only log file" "the file system or the user here cannot make a file read-only for the superuser"
     stop_shell
     return
   fi

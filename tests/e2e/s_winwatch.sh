@@ -1,7 +1,7 @@
 # The auto-off window watch, the tray icon's repair after a shell restart, the suspend
 # broadcast, and autostart through the privileged object.
 
-scenario_50_window_watch_switches_cooling() {
+scenario_45_window_watch_switches_cooling() {
   quiet_start WindowListInterval=10
   start_sim "" /DEBUG
   # The list gets its name through the page: "&Add" takes the entry field's "Media Player".
@@ -48,7 +48,7 @@ scenario_50_window_watch_switches_cooling() {
 
 # Under Wine the shell never announces a restart, so the icon comes back only through the
 # watch's repair, which runs while the list is not empty.
-scenario_51_shell_restart_gets_the_icon_back() {
+scenario_46_shell_restart_gets_the_icon_back() {
   quiet_start WindowListInterval=5
   set_setting -s WindowList '"Media Player"'
   start_shell

@@ -12,6 +12,7 @@
 
 #include "common/registry.h"
 #include "ui/dsa.h"
+#include "win32/chosen_language.h"
 
 namespace {
 
@@ -170,18 +171,15 @@ TEST_F(Win32DSA, ButtonsGiveTheirResults) {
 
 TEST_F(Win32DSA, GermanWelcomeDialog) {
     if (!CanCreateWindows()) GTEST_SKIP() << "no display";
-    // The welcome text as start-up builds it, from the shipped German file.
-    std::string here = __FILE__;
-    std::string file = "Z:" + here.substr(0, here.rfind("/tests/win32/")) + "/data/quillar.ini";
-    for (char& c : file)
-        if (c == '/') c = '\\';
-    char locale[5] = {};
-    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVLANGNAME, locale, sizeof locale);
-    if (std::string(locale) != "DEU") GTEST_SKIP() << "locale " << locale;
-    LanguageFilePath = file;
+    // The welcome text as start-up builds it, from the shipped German file, for a German user
+    // whatever the machine's own language.
+    ChosenLanguage german("DEU");
+    SetLanguagePlatform(&german);
+    LanguageFilePath = ShippedLanguageFile();
     const std::string text = Format(TranslateText("Welcome! You are running %1s for the first time.", 5064),
                                     {"Quillar Vantor"});
     LanguageFilePath.clear();
+    SetLanguagePlatform(nullptr);
     EXPECT_EQ(text.substr(0, 45), "Willkommen! Sie starten Quillar Vantor zum er");
     SeenDialog seen;
     std::thread op = Operator(seen, true, kDSAButtonIdBase, "welcome_de");

@@ -7,18 +7,9 @@
 #include <string>
 
 #include "app/languages.h"
+#include "win32/chosen_language.h"
 
 namespace {
-
-// The source tree as Wine sees it (Z: is the root of the host's file system).
-std::string ShippedLanguageFile() {
-    std::string here = __FILE__;  // .../tests/win32/languages_test.cpp
-    std::string root = here.substr(0, here.rfind("/tests/win32/"));
-    std::string path = "Z:" + root + "/data/quillar.ini";
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
 
 std::string TempFile(const char* name, const std::string& content) {
     char dir[MAX_PATH];
@@ -29,19 +20,6 @@ std::string TempFile(const char* name, const std::string& content) {
     std::fclose(f);
     return path;
 }
-
-// The system's profile reader with a chosen language abbreviation.
-class ChosenLanguage : public LanguagePlatform {
-public:
-    explicit ChosenLanguage(std::string abbrev) : abbrev_(std::move(abbrev)) {}
-    std::unique_ptr<ProfileReader> OpenProfile(const std::string& path) override {
-        return ProcessLanguagePlatform().OpenProfile(path);
-    }
-    std::string UserLanguageAbbrev() override { return abbrev_; }
-
-private:
-    std::string abbrev_;
-};
 
 class Win32Languages : public ::testing::Test {
 protected:
