@@ -312,6 +312,14 @@ void TTrayIcon2::MenuCommand(UINT command) {
     if (onMenuCommand) onMenuCommand(command);
 }
 
+// A close request from outside (a task manager closes a program by sending one to each of
+// its windows) is meant for the program: the application window gets it, and its owner ends
+// the program the ordinary way. The component's window stays, so the icon keeps someone to
+// answer its clicks until its owner removes it.
+void TTrayIcon2::PassCloseRequest() {
+    if (HWND app = ApplicationWindow()) PostMessageA(app, WM_CLOSE, 0, 0);
+}
+
 bool TTrayIcon2::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     // A registration that failed leaves 0, which must not catch WM_NULL.
     if (message == WM_NULL) return false;
@@ -325,7 +333,9 @@ bool TTrayIcon2::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         AnimationTick();
     else if (message == WM_COMMAND && lParam == 0)
         MenuCommand(static_cast<UINT>(wParam));
-    else if (message != WM_CLOSE)  // only the component's owner ends it
+    else if (message == WM_CLOSE)
+        PassCloseRequest();
+    else
         return false;
     return true;
 }

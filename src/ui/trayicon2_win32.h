@@ -100,9 +100,10 @@ public:
     // Shows picture `index` of Images, ending any animation; nothing when out of range.
     void SetTrayIcon(int index);
 
-    // The application's main window: brought to the foreground before the menu opens, and
-    // hidden while the icon is active when HideAppOnActive is set. Defaults to none. The
-    // provider form serves hosts whose window comes to exist after the component.
+    // The application's main window: brought to the foreground before the menu opens,
+    // hidden while the icon is active when HideAppOnActive is set, and handed the close
+    // requests the component's window gets. Defaults to none. The provider form serves hosts
+    // whose window comes to exist after the component.
     void SetApplicationWindow(HWND window) {
         applicationWindow = [window] { return window; };
     }
@@ -143,6 +144,7 @@ private:
     void RightClick();
     void MenuCommand(UINT command);
     void ShellRestarted();
+    void PassCloseRequest();
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -422,6 +422,56 @@ TEST_F(TrayIconTest, RightClickOpensTheMenuAndRunsTheChosenCommandAfterwards) {
     DestroyWindow(app);
 }
 
+namespace {
+// A stand-in for the application window that counts the close requests it gets and, as a
+// window whose owner decides, does not go by itself.
+int g_applicationCloses = 0;
+LRESULT CALLBACK CountingApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        ++g_applicationCloses;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+}  // namespace
+
+TEST_F(TrayIconTest, ACloseRequestFromOutsideIsTheApplicationsAndTheIconStays) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = CountingApplicationProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TrayTestApplication";
+    RegisterClassA(&wc);  // a second run in the same process finds it registered
+    HWND app = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
+                               nullptr);
+    ASSERT_TRUE(app);
+    g_applicationCloses = 0;
+
+    TTrayIcon2 tray;
+    tray.SetToolTip("close me");
+    tray.SetActive(true);
+    const HWND window = tray.Handle();
+
+    // Without an application window nobody could end the program the ordinary way: the
+    // request goes nowhere, and the component keeps its window.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    Pump(50);
+    EXPECT_TRUE(IsWindow(window));
+
+    // A task manager's close (without force) reaches every top-level window of the process,
+    // this one too: it is passed on to the application window, whose owner ends the program.
+    tray.SetApplicationWindow(app);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([] { return g_applicationCloses == 1; }, 2000))
+        << "close requests the application window got: " << g_applicationCloses;
+    Pump(50);
+    EXPECT_EQ(g_applicationCloses, 1);
+    EXPECT_TRUE(IsWindow(window)) << "the component's window goes only with the component";
+    auto records = Records();
+    ASSERT_EQ(records.size(), 1u) << "the icon stays until its owner removes it";
+    EXPECT_EQ(records[0].op, unsigned{NIM_ADD});
+    DestroyWindow(app);
+}
+
 TEST_F(TrayIconTest, TaskbarCreatedAddsTheActiveIconAgain) {
     auto pictures = LoadPictures();
     TTrayIcon2 shown, hidden;
