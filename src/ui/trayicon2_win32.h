@@ -50,6 +50,8 @@ struct TrayIconProperties {
     TMouseEvent OnRightClick;
 };
 
+// The properties are the component's base: its events read as its own members, and
+// re-creation takes the base in one piece.
 class TTrayIcon2 : private TrayIconProperties {
 public:
     using TrayIconProperties::TMenuCommand;
