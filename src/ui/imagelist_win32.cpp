@@ -1,7 +1,7 @@
 #include "ui/imagelist_win32.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -20,10 +20,8 @@ bool ReadPixels(HBITMAP bitmap, int& width, int& height, std::vector<uint32_t>& 
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     pixels.assign(static_cast<size_t>(width) * height, 0);
-    HDC dc = GetDC(nullptr);
-    int lines = GetDIBits(dc, bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    return lines == height;
+    const win32::WindowDC screen;
+    return GetDIBits(screen.Get(), bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS) == height;
 }
 
 bool IsTransparent(uint32_t bgrx) {
@@ -32,7 +30,7 @@ bool IsTransparent(uint32_t bgrx) {
 
 // A square top-down device-independent bitmap of `bitCount` bits per pixel; `bits` gets
 // its pixels.
-HBITMAP TopDownBitmap(int size, WORD bitCount, void** bits) {
+win32::Bitmap TopDownBitmap(int size, WORD bitCount, void** bits) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = size;
@@ -40,18 +38,18 @@ HBITMAP TopDownBitmap(int size, WORD bitCount, void** bits) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = bitCount;
     bi.bmiHeader.biCompression = BI_RGB;
-    return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+    return win32::Bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
 }
 
-// One 16 x 16 piece of a pixel buffer as a colour bitmap and its mask:
-// mask bit 1 = transparent, and transparent colour pixels black so that drawing through
-// the mask leaves the background untouched.
-bool MakePiece(const std::vector<uint32_t>& pixels, int width, int height, int left, HBITMAP& image,
-               HBITMAP& mask) {
+// One 16 x 16 piece of a pixel buffer as a colour bitmap and its mask: mask bit 1 =
+// transparent, and transparent colour pixels black so that drawing through the mask leaves
+// the background untouched. Both stay empty when the system refuses a bitmap.
+void MakePiece(const std::vector<uint32_t>& pixels, int width, int height, int left, win32::Bitmap& image,
+               win32::Bitmap& mask) {
     const int n = ImageList::kSize;
     void* bits = nullptr;
     image = TopDownBitmap(n, 32, &bits);
-    if (!image) return false;
+    if (!image) return;
     auto* out = static_cast<uint32_t*>(bits);
     uint8_t maskBits[ImageList::kSize * 2] = {};  // rows of 16 bits, word aligned
     for (int y = 0; y < n; ++y) {
@@ -68,13 +66,13 @@ bool MakePiece(const std::vector<uint32_t>& pixels, int width, int height, int l
         }
     }
     GdiFlush();
-    mask = CreateBitmap(n, n, 1, 1, maskBits);
-    if (!mask) {
-        DeleteObject(image);
-        image = nullptr;
-        return false;
-    }
-    return true;
+    mask.Reset(CreateBitmap(n, n, 1, 1, maskBits));
+    if (!mask) image.Reset();
+}
+
+win32::Bitmap LoadBitmapImage(HINSTANCE module, const char* name, UINT flags) {
+    return win32::Bitmap(
+        static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, flags | LR_CREATEDIBSECTION)));
 }
 
 }  // namespace
@@ -82,27 +80,15 @@ bool MakePiece(const std::vector<uint32_t>& pixels, int width, int height, int l
 ImageList::ImageList() = default;
 
 ImageList::ImageList(HINSTANCE module, UINT bitmapId) {
-    auto strip = static_cast<HBITMAP>(
-        LoadImageA(module, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (strip) {
-        AddStrip(strip);
-        DeleteObject(strip);
-    }
+    if (const win32::Bitmap strip = LoadBitmapImage(module, MAKEINTRESOURCEA(bitmapId), 0)) AddStrip(strip.Get());
 }
 
 ImageList::~ImageList() {
     // Listeners may remove themselves while being told; work on a copy.
-    auto listeners = listeners_;
+    auto listeners = std::move(listeners_);
     listeners_.clear();
     for (auto& l : listeners)
         if (l.onFree) l.onFree();
-    for (Picture& p : pictures_) Free(p);
-}
-
-void ImageList::Free(Picture& picture) {
-    DeleteObject(picture.image);
-    DeleteObject(picture.mask);
-    picture = {};
 }
 
 bool ImageList::AddStrip(HBITMAP strip) {
@@ -111,70 +97,65 @@ bool ImageList::AddStrip(HBITMAP strip) {
     if (!ReadPixels(strip, width, height, pixels) || width % kSize != 0 || height < kSize) return false;
     for (int left = 0; left < width; left += kSize) {
         Picture p;
-        if (!MakePiece(pixels, width, height, left, p.image, p.mask)) return false;
-        pictures_.push_back(p);
+        MakePiece(pixels, width, height, left, p.image, p.mask);
+        if (!p.image) return false;
+        pictures_.push_back(std::move(p));
     }
     return true;
 }
 
 bool ImageList::AddStripFromFile(const char* path) {
-    auto strip = static_cast<HBITMAP>(
-        LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (!strip) return false;
-    bool ok = AddStrip(strip);
-    DeleteObject(strip);
-    return ok;
+    const win32::Bitmap strip = LoadBitmapImage(nullptr, path, LR_LOADFROMFILE);
+    return strip && AddStrip(strip.Get());
 }
 
 int ImageList::Count() const {
     return static_cast<int>(pictures_.size());
 }
 
-HICON ImageList::GetIcon(int index) const {
-    if (index < 0 || index >= Count()) return nullptr;
+win32::Icon ImageList::GetIcon(int index) const {
+    if (index < 0 || index >= Count()) return {};
     // The colour bitmap carries no alpha, so the mask decides what shows.
-    ICONINFO info{TRUE, 0, 0, pictures_[index].mask, pictures_[index].image};
-    return CreateIconIndirect(&info);
+    ICONINFO info{TRUE, 0, 0, pictures_[index].mask.Get(), pictures_[index].image.Get()};
+    return win32::Icon(CreateIconIndirect(&info));
 }
 
 void ImageList::Draw(int index, HDC dc, int x, int y) const {
     if (index < 0 || index >= Count()) return;
     // The mask clears the opaque pixels (its set bits, the transparent ones, come out white
     // and keep the background), then the picture, black where transparent, is added in.
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, pictures_[index].mask);
+    const win32::MemoryDC source(dc);
     const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
     const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
-    BitBlt(dc, x, y, kSize, kSize, source, 0, 0, SRCAND);
-    SelectObject(source, pictures_[index].image);
-    BitBlt(dc, x, y, kSize, kSize, source, 0, 0, SRCPAINT);
+    {
+        const win32::Selection mask(source.Get(), pictures_[index].mask.Get());
+        BitBlt(dc, x, y, kSize, kSize, source.Get(), 0, 0, SRCAND);
+    }
+    {
+        const win32::Selection image(source.Get(), pictures_[index].image.Get());
+        BitBlt(dc, x, y, kSize, kSize, source.Get(), 0, 0, SRCPAINT);
+    }
     SetTextColor(dc, text);
     SetBkColor(dc, back);
-    SelectObject(source, old);
-    DeleteDC(source);
 }
 
-HBITMAP WhiteBitmap(int size) {
+win32::Bitmap WhiteBitmap(int size) {
     void* bits = nullptr;
-    HBITMAP bitmap = TopDownBitmap(size, 24, &bits);
-    if (!bitmap) return nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, size, size};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    win32::Bitmap bitmap = TopDownBitmap(size, 24, &bits);
+    if (!bitmap) return bitmap;
+    // White is all bits set, in every bits-per-pixel.
+    const int stride = (size * 3 + 3) / 4 * 4;
+    std::fill_n(static_cast<uint8_t*>(bits), static_cast<size_t>(stride) * size, uint8_t{0xFF});
     return bitmap;
 }
 
-HBITMAP ImageList::GetBitmap(int index) const {
-    HBITMAP bitmap = WhiteBitmap(kSize);
+win32::Bitmap ImageList::GetBitmap(int index) const {
+    win32::Bitmap bitmap = WhiteBitmap(kSize);
     if (!bitmap || index < 0 || index >= Count()) return bitmap;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    Draw(index, dc, 0, 0);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    const win32::MemoryDC dc(nullptr);
+    const win32::Selection select(dc.Get(), bitmap.Get());
+    Draw(index, dc.Get(), 0, 0);
+    GdiFlush();
     return bitmap;
 }
 
@@ -183,9 +164,9 @@ bool ImageList::ReplaceMasked(int index, HBITMAP bitmap) {
     std::vector<uint32_t> pixels;
     if (index < 0 || index >= Count() || !ReadPixels(bitmap, width, height, pixels)) return false;
     Picture p;
-    if (!MakePiece(pixels, width, height, 0, p.image, p.mask)) return false;
-    Free(pictures_[index]);
-    pictures_[index] = p;
+    MakePiece(pixels, width, height, 0, p.image, p.mask);
+    if (!p.image) return false;
+    pictures_[index] = std::move(p);
     return true;
 }
 
@@ -195,10 +176,6 @@ void ImageList::AddFreeNotification(const void* key, std::function<void()> onFre
 }
 
 void ImageList::RemoveFreeNotification(const void* key) {
-    for (auto it = listeners_.begin(); it != listeners_.end();) {
-        if (it->key == key)
-            it = listeners_.erase(it);
-        else
-            ++it;
-    }
+    const auto held = [key](const Listener& l) { return l.key == key; };
+    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(), held), listeners_.end());
 }

@@ -6,8 +6,10 @@
 #include <functional>
 #include <vector>
 
-// A new 24-bit bitmap of size x size pixels, all white (the caller deletes it), or null.
-HBITMAP WhiteBitmap(int size);
+#include "common/handles_win32.h"
+
+// A new 24-bit bitmap of size x size pixels, all white, or none.
+win32::Bitmap WhiteBitmap(int size);
 
 class ImageList {
 public:
@@ -30,12 +32,12 @@ public:
     bool AddStripFromFile(const char* path);
 
     int Count() const;
-    // A new icon of picture `index` (the caller destroys it), or null.
-    HICON GetIcon(int index) const;
+    // A new icon of picture `index`, or none.
+    win32::Icon GetIcon(int index) const;
     // Draws picture `index` through its mask at x, y of `dc`.
     void Draw(int index, HDC dc, int x, int y) const;
-    // Draws picture `index` onto a new 16 x 16 24-bit bitmap on white (the caller deletes it).
-    HBITMAP GetBitmap(int index) const;
+    // Picture `index` drawn onto a new 16 x 16 24-bit bitmap on white.
+    win32::Bitmap GetBitmap(int index) const;
     // Replaces picture `index` with the top-left 16 x 16 pixels of `bitmap`; its white pixels
     // become transparent. False when the index is out of range or the bitmap unreadable.
     bool ReplaceMasked(int index, HBITMAP bitmap);
@@ -46,10 +48,9 @@ public:
 
 private:
     struct Picture {
-        HBITMAP image = nullptr;  // 32-bit, black where transparent
-        HBITMAP mask = nullptr;   // 1 bit, set where transparent
+        win32::Bitmap image;  // 32-bit, black where transparent
+        win32::Bitmap mask;   // 1 bit, set where transparent
     };
-    static void Free(Picture& picture);
 
     std::vector<Picture> pictures_;
     struct Listener {

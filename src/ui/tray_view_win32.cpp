@@ -5,44 +5,49 @@ namespace {
 // A font of `points` at the screen's resolution, as a size in points is meant. Not
 // smoothed: white is the transparent colour, and smoothing against white would leave a pale
 // fringe around the digits on a dark taskbar.
-HFONT ArialFont(int points) {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+win32::Font ArialFont(int points) {
+    const win32::WindowDC screen;
+    const int height = -MulDiv(points, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
+    return win32::Font(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                                   DEFAULT_PITCH | FF_DONTCARE, "Arial"));
 }
 
 }  // namespace
 
-HBITMAP DrawTextBitmap(const ImageList& images, const std::string& text, int index) {
+win32::Bitmap DrawTextBitmap(const ImageList& images, const std::string& text, int index) {
     const bool onWhite = index < 0;
-    HBITMAP bitmap = onWhite ? WhiteBitmap(20) : images.GetBitmap(index);
-    if (!bitmap) return nullptr;
-    HFONT font = ArialFont(onWhite ? 9 : 8);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    SetTextColor(dc, RGB(0, 0, 0));
-    SetBkMode(dc, TRANSPARENT);
-    int x = onWhite ? 2 : (text.size() == 1 ? 8 : 3);
-    int y = onWhite ? 1 : -2;
-    TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
-    GdiFlush();
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteDC(dc);
-    DeleteObject(font);
+    win32::Bitmap bitmap = onWhite ? WhiteBitmap(20) : images.GetBitmap(index);
+    if (!bitmap) return bitmap;
+    const win32::Font font = ArialFont(onWhite ? 9 : 8);
+    const win32::MemoryDC dc(nullptr);
+    {
+        const win32::Selection selectBitmap(dc.Get(), bitmap.Get());
+        const win32::Selection selectFont(dc.Get(), font.Get());
+        SetTextColor(dc.Get(), RGB(0, 0, 0));
+        SetBkMode(dc.Get(), TRANSPARENT);
+        const int x = onWhite ? 2 : (text.size() == 1 ? 8 : 3);
+        const int y = onWhite ? 1 : -2;
+        TextOutA(dc.Get(), x, y, text.data(), static_cast<int>(text.size()));
+        GdiFlush();
+    }
     return bitmap;
 }
 
-int TrayView::RenderTextIcon(const std::string& text, int index) {
-    int slot = images_.Count() - 1;
+ProgramTrayView::ProgramTrayView(HINSTANCE module, UINT bitmapId)
+    : images_(module, bitmapId), tray_(std::make_unique<TTrayIcon2>()) {
+    tray_->SetImages(&images_);
+}
+
+int ProgramTrayView::RenderTextIcon(const std::string& text, int index) {
+    const int slot = images_.Count() - 1;
     if (slot < 0) return -1;
-    HBITMAP bitmap = DrawTextBitmap(images_, text, index);
-    if (bitmap) {
-        images_.ReplaceMasked(slot, bitmap);
-        DeleteObject(bitmap);
-    }
+    if (const win32::Bitmap bitmap = DrawTextBitmap(images_, text, index)) images_.ReplaceMasked(slot, bitmap.Get());
     return slot;
+}
+
+bool ProgramTrayView::RecreateTray() {
+    if (tray_->InEvent()) return false;
+    tray_ = TTrayIcon2::Recreate(std::move(tray_));
+    return true;
 }

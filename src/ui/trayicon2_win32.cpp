@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/library_win32.h"
+#include "common/window_win32.h"
 #include "ui/imagelist_win32.h"
 
 namespace {
@@ -40,6 +41,8 @@ struct EventScope {
     int& count;
 };
 
+HICON CopyOf(HICON icon) { return icon ? CopyIcon(icon) : nullptr; }
+
 }  // namespace
 
 UINT TTrayIcon2::CallbackMessage() {
@@ -57,68 +60,76 @@ UINT TTrayIcon2::TaskbarCreatedMessage() {
     return message;
 }
 
-TTrayIcon2::TTrayIcon2(bool designing) : designing_(designing) {
+TTrayIcon2::TTrayIcon2(TrayIconProperties properties, bool designing)
+    : TrayIconProperties(std::move(properties)), designing_(designing) {
     CallbackMessage();
     ResetToolTipMessage();
-    RegisterHiddenClass(&TTrayIcon2::StaticWindowProc);
+    RegisterHiddenClass(&TTrayIcon2::WindowProc);
     // A hidden top-level window rather than a message-only one: the shell's "TaskbarCreated"
     // is broadcast to top-level windows only.
     window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                               GetModuleHandleA(nullptr), this);
     AllowMessageFromShell(window_, TaskbarCreatedMessage());
     Fill(0);
+    WatchImages();
+    if (designing_ ? showDesigning : active) ShowIcon(true);
+    if (animate) {
+        animate = CanAnimate();
+        if (animate) StartAnimation();
+    }
 }
 
 TTrayIcon2::~TTrayIcon2() {
-    if (images_) images_->RemoveFreeNotification(this);
-    if (designing_ ? showDesigning_ : active_) DeleteIcon();
+    if (images) images->RemoveFreeNotification(this);
+    if (designing_ ? showDesigning : active) DeleteIcon();
     if (window_) {
         KillTimer(window_, kAnimationTimer);
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        win32::ForgetWindowOwner(window_);
         DestroyWindow(window_);
     }
-    if (icon_) DestroyIcon(icon_);
-    if (savedIcon_) DestroyIcon(savedIcon_);
+}
+
+std::unique_ptr<TTrayIcon2> TTrayIcon2::Recreate(std::unique_ptr<TTrayIcon2> old) {
+    if (!old || old->InEvent()) return old;
+    const bool designing = old->designing_;
+    TrayIconProperties properties = std::move(static_cast<TrayIconProperties&>(*old));
+    // The old icon goes before the new one is added (both have identifier 0).
+    old.reset();
+    return std::unique_ptr<TTrayIcon2>(new TTrayIcon2(std::move(properties), designing));
 }
 
 // ---- the record and the three shell operations ----
 
-void TTrayIcon2::Fill(unsigned parts) {
+void TTrayIcon2::Fill(UINT parts) {
     record_ = NOTIFYICONDATAA{};
     record_.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record_.hWnd = window_;
     record_.uID = 0;
-    if (parts & kMessage) {
-        record_.uFlags |= NIF_MESSAGE;
-        record_.uCallbackMessage = CallbackMessage();
-    }
-    if (parts & kIcon) {
-        record_.uFlags |= NIF_ICON;
-        record_.hIcon = icon_;
-    }
-    if (parts & kTip) {
-        record_.uFlags |= NIF_TIP;
+    record_.uFlags = parts;
+    if (parts & NIF_MESSAGE) record_.uCallbackMessage = CallbackMessage();
+    if (parts & NIF_ICON) record_.hIcon = icon.Get();
+    if (parts & NIF_TIP) {
         // The first layout's tip holds 64 bytes.
         constexpr size_t kTipBytes = 64;
-        const size_t n = toolTip_.size() < kTipBytes - 1 ? toolTip_.size() : kTipBytes - 1;
-        std::memcpy(record_.szTip, toolTip_.data(), n);
+        const size_t n = toolTip.size() < kTipBytes - 1 ? toolTip.size() : kTipBytes - 1;
+        std::memcpy(record_.szTip, toolTip.data(), n);
         record_.szTip[n] = '\0';
     }
 }
 
 bool TTrayIcon2::AddIcon() {
-    Fill(kMessage | kIcon | kTip);
+    Fill(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     bool ok = Shell_NotifyIconA(NIM_ADD, &record_) != FALSE;
     // The tip is sent once more when the message loop gets to it, so a tip set right after
     // the add (while starting up) is not lost.
-    if (toolTip_.empty()) PostMessageA(window_, ResetToolTipMessage(), 0, 0);
+    if (toolTip.empty()) PostMessageA(window_, ResetToolTipMessage(), 0, 0);
     return ok;
 }
 
-bool TTrayIcon2::ModifyIcon(unsigned parts) {
+bool TTrayIcon2::ModifyIcon(UINT parts) {
     Fill(parts);
     // While inactive the change is only stored; the next add carries it.
-    if (!active_) return true;
+    if (!active) return true;
     return Shell_NotifyIconA(NIM_MODIFY, &record_) != FALSE;
 }
 
@@ -126,110 +137,118 @@ bool TTrayIcon2::DeleteIcon() {
     return Shell_NotifyIconA(NIM_DELETE, &record_) != FALSE;
 }
 
-// ---- properties ----
-
-void TTrayIcon2::SetActive(bool value) {
-    if (value == active_) return;
-    active_ = value;
-    if (designing_) return;
-    if (value) {
-        if (hideAppOnActive_ && ApplicationWindow()) ShowWindow(ApplicationWindow(), SW_HIDE);
-        AddIcon();
-    } else {
-        if (hideAppOnActive_ && ApplicationWindow()) ShowWindow(ApplicationWindow(), SW_SHOW);
-        DeleteIcon();
-    }
-}
-
-void TTrayIcon2::SetShowDesigning(bool value) {
-    if (value == showDesigning_) return;
-    showDesigning_ = value;
-    if (!designing_) return;
-    if (value)
+// At run time the application's taskbar window goes while the icon is shown, when asked;
+// while the host is designed only the icon comes and goes.
+void TTrayIcon2::ShowIcon(bool shown) {
+    HWND app = designing_ || !hideAppOnActive ? nullptr : ApplicationWindow();
+    if (app) ShowWindow(app, shown ? SW_HIDE : SW_SHOW);
+    if (shown)
         AddIcon();
     else
         DeleteIcon();
 }
 
+// ---- properties ----
+
+void TTrayIcon2::SetActive(bool value) {
+    if (value == active) return;
+    active = value;
+    if (!designing_) ShowIcon(value);
+}
+
+void TTrayIcon2::SetShowDesigning(bool value) {
+    if (value == showDesigning) return;
+    showDesigning = value;
+    if (designing_) ShowIcon(value);
+}
+
 void TTrayIcon2::SetToolTip(const std::string& text) {
-    toolTip_.assign(text, 0, kMaxToolTip);  // in place: the main timer sets it on every tick
-    ModifyIcon(kIcon | kTip);
+    toolTip.assign(text, 0, kMaxToolTip);  // in place: the main timer sets it on every tick
+    ModifyIcon(NIF_ICON | NIF_TIP);
 }
 
-void TTrayIcon2::SetIcon(HICON icon) {
-    if (icon == icon_) return;
-    if (icon_) DestroyIcon(icon_);
-    icon_ = icon ? CopyIcon(icon) : nullptr;
-    ModifyIcon(kIcon);
+void TTrayIcon2::SetIcon(HICON picture) {
+    if (picture == icon.Get()) return;
+    icon.Reset(CopyOf(picture));
+    ModifyIcon(NIF_ICON);
 }
 
-void TTrayIcon2::SetImages(ImageList* images) {
-    if (images == images_) return;
-    if (images_) images_->RemoveFreeNotification(this);
-    images_ = images;
-    if (images_) {
-        images_->AddFreeNotification(this, [this] {
-            images_ = nullptr;
-            SetAnimate(false);
-        });
-    }
+void TTrayIcon2::SetImages(ImageList* list) {
+    if (list == images) return;
+    if (images) images->RemoveFreeNotification(this);
+    images = list;
+    WatchImages();
+}
+
+// The list may go before the component: then the reference and the animation end with it.
+void TTrayIcon2::WatchImages() {
+    if (!images) return;
+    images->AddFreeNotification(this, [this] {
+        images = nullptr;
+        SetAnimate(false);
+    });
+}
+
+bool TTrayIcon2::CanAnimate() const {
+    return images && images->Count() > 0 && active;
 }
 
 void TTrayIcon2::SetAnimate(bool value) {
-    if (value && (!images_ || images_->Count() == 0 || !active_)) return;
+    if (value && !CanAnimate()) return;
     // Only a change does anything: turning off an animation that is not running would
     // otherwise put back a saved picture that was never taken.
-    if (value == animate_) return;
-    animate_ = value;
+    if (value == animate) return;
+    animate = value;
     if (value) {
-        if (savedIcon_) DestroyIcon(savedIcon_);
-        savedIcon_ = icon_ ? CopyIcon(icon_) : nullptr;
-        frame_ = 0;
-        SetTimer(window_, kAnimationTimer, static_cast<UINT>(animateInterval_), nullptr);
+        StartAnimation();
     } else {
         KillTimer(window_, kAnimationTimer);
-        SetIcon(savedIcon_);
+        SetIcon(savedIcon_.Get());
     }
+}
+
+void TTrayIcon2::StartAnimation() {
+    savedIcon_.Reset(CopyOf(icon.Get()));
+    frame_ = 0;
+    SetTimer(window_, kAnimationTimer, static_cast<UINT>(animateInterval), nullptr);
 }
 
 void TTrayIcon2::SetAnimateInterval(int ms) {
     if (ms <= 0) return;
-    animateInterval_ = ms;
-    if (animate_) SetTimer(window_, kAnimationTimer, static_cast<UINT>(ms), nullptr);
+    animateInterval = ms;
+    if (animate) SetTimer(window_, kAnimationTimer, static_cast<UINT>(ms), nullptr);
 }
 
 void TTrayIcon2::SetPopupMenu(HMENU menu, TMenuCommand onCommand, TNotifyEvent onPopup) {
-    popupMenu_ = menu;
-    buildMenu_ = nullptr;
-    onMenuCommand_ = std::move(onCommand);
-    onMenuPopup_ = std::move(onPopup);
+    popupMenu = menu;
+    buildMenu = nullptr;
+    onMenuCommand = std::move(onCommand);
+    onMenuPopup = std::move(onPopup);
 }
 
 void TTrayIcon2::SetPopupMenuBuilder(std::function<HMENU()> build, TMenuCommand onCommand) {
-    popupMenu_ = nullptr;
-    buildMenu_ = std::move(build);
-    onMenuCommand_ = std::move(onCommand);
-    onMenuPopup_ = nullptr;
+    popupMenu = nullptr;
+    buildMenu = std::move(build);
+    onMenuCommand = std::move(onCommand);
+    onMenuPopup = nullptr;
 }
 
 // ---- pictures ----
 
 void TTrayIcon2::ShowPicture(int index) {
-    HICON picture = images_ ? images_->GetIcon(index) : nullptr;
-    if (!picture) return;
-    SetIcon(picture);
-    DestroyIcon(picture);
+    if (win32::Icon picture = images ? images->GetIcon(index) : win32::Icon{}) SetIcon(picture.Get());
 }
 
 void TTrayIcon2::SetTrayIcon(int index) {
-    if (!images_ || index < 0 || index >= images_->Count()) return;
+    if (!images || index < 0 || index >= images->Count()) return;
     SetAnimate(false);
     frame_ = index;
     ShowPicture(index);
 }
 
 void TTrayIcon2::AnimationTick() {
-    int count = images_ ? images_->Count() : 0;
+    if (!animate) return;  // a tick already queued when the animation ended
+    const int count = images ? images->Count() : 0;
     if (count == 0) {
         SetAnimate(false);
         return;
@@ -240,15 +259,20 @@ void TTrayIcon2::AnimationTick() {
 
 // ---- the hidden window ----
 
-void TTrayIcon2::ProcessMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+void TTrayIcon2::MouseNotification(UINT mouseMessage) {
+    const EventScope scope(inEvent_);
+    switch (mouseMessage) {
+    case WM_LBUTTONUP:
+        if (OnClick) OnClick(*this);
+        break;
+    case WM_LBUTTONDBLCLK:
+        if (OnDblClick) OnDblClick(*this);
+        break;
+    case WM_RBUTTONUP:
+        RightClick();
+        break;
+    default:
+        break;
     }
 }
 
@@ -260,14 +284,14 @@ void TTrayIcon2::RightClick() {
         if (!owner) owner = window_;
         // Without the foreground the menu would not close when the user clicks elsewhere.
         SetForegroundWindow(owner);
-        ProcessMessages();
-        if (onMenuPopup_) onMenuPopup_(*this);
-        HMENU menu = buildMenu_ ? buildMenu_() : popupMenu_;
+        win32::HandlePendingMessages();
+        if (onMenuPopup) onMenuPopup(*this);
+        HMENU menu = buildMenu ? buildMenu() : popupMenu;
         UINT command = 0;
         if (menu) {
             command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner,
                                      nullptr);
-            if (buildMenu_) DestroyMenu(menu);
+            if (buildMenu) DestroyMenu(menu);
         }
         PostMessageA(owner, WM_NULL, 0, 0);
         // The chosen command runs from the message loop, after this notification has been
@@ -277,97 +301,47 @@ void TTrayIcon2::RightClick() {
     if (OnRightClick) OnRightClick(*this, TMouseButton::mbRight, 0, at.x, at.y);
 }
 
-LRESULT TTrayIcon2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == ResetToolTipMessage() && message != 0) {
-        SetToolTip(toolTip_);
-        return 0;
-    }
-    if (message == CallbackMessage() && message != 0) {
-        const EventScope scope(inEvent_);
-        switch (static_cast<UINT>(lParam)) {
-        case WM_LBUTTONUP:
-            if (OnClick) OnClick(*this);
-            break;
-        case WM_LBUTTONDBLCLK:
-            if (OnDblClick) OnDblClick(*this);
-            break;
-        case WM_RBUTTONUP:
-            RightClick();
-            break;
-        default:
-            break;
-        }
-        return 0;
-    }
-    if (message == TaskbarCreatedMessage() && message != 0) {
-        // The shell was restarted and has forgotten every icon. Without adding ours again
-        // the program could not be reached any more (it has no other window to show).
-        if (active_ && !designing_) AddIcon();
-        return 0;
-    }
-    if (message == WM_TIMER && wParam == kAnimationTimer) {
-        if (animate_) AnimationTick();
-        return 0;
-    }
-    if (message == WM_COMMAND && lParam == 0) {
-        const EventScope scope(inEvent_);
-        if (onMenuCommand_) onMenuCommand_(static_cast<UINT>(wParam));
-        return 0;
-    }
-    // Only the component's owner ends it: a close request from outside would otherwise
-    // destroy the window and leave the icon without anyone to answer its clicks.
-    if (message == WM_CLOSE) return 0;
-    return DefWindowProcA(window_, message, wParam, lParam);
+// The shell was restarted and has forgotten every icon. Without adding ours again the
+// program could not be reached any more (it has no other window to show).
+void TTrayIcon2::ShellRestarted() {
+    if (active && !designing_) AddIcon();
 }
 
-// ---- re-creation ----
+void TTrayIcon2::MenuCommand(UINT command) {
+    const EventScope scope(inEvent_);
+    if (onMenuCommand) onMenuCommand(command);
+}
 
-std::unique_ptr<TTrayIcon2> TTrayIcon2::Recreate(std::unique_ptr<TTrayIcon2> old) {
-    if (!old || old->InEvent()) return old;
-    // The published properties, kept while the old component goes (its icon with it).
-    const bool designing = old->designing_, active = old->active_, animate = old->animate_;
-    const int animateInterval = old->animateInterval_;
-    const bool hideAppOnActive = old->hideAppOnActive_, showDesigning = old->showDesigning_;
-    HICON icon = old->icon_ ? CopyIcon(old->icon_) : nullptr;
-    ImageList* images = old->images_;
-    const std::string toolTip = old->toolTip_;
-    HMENU popupMenu = old->popupMenu_;
-    TMenuCommand onMenuCommand = std::move(old->onMenuCommand_);
-    TNotifyEvent onMenuPopup = std::move(old->onMenuPopup_);
-    std::function<HMENU()> buildMenu = std::move(old->buildMenu_);
-    std::function<HWND()> appWindow = std::move(old->appWindow_);
-    TNotifyEvent onClick = std::move(old->OnClick), onDblClick = std::move(old->OnDblClick);
-    TMouseEvent onRightClick = std::move(old->OnRightClick);
-    old.reset();
+// A close request from outside (a task manager closes a program by sending one to each of
+// its windows) is meant for the program: the application window gets it, and its owner ends
+// the program the ordinary way. The component's window stays, so the icon keeps someone to
+// answer its clicks until its owner removes it.
+void TTrayIcon2::PassCloseRequest() {
+    if (HWND app = ApplicationWindow()) PostMessageA(app, WM_CLOSE, 0, 0);
+}
 
-    auto tray = std::make_unique<TTrayIcon2>(designing);
-    tray->SetImages(images);
-    tray->SetHideAppOnActive(hideAppOnActive);
-    tray->SetAnimateInterval(animateInterval);
-    if (buildMenu)
-        tray->SetPopupMenuBuilder(std::move(buildMenu), std::move(onMenuCommand));
+bool TTrayIcon2::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A registration that failed leaves 0, which must not catch WM_NULL.
+    if (message == WM_NULL) return false;
+    if (message == CallbackMessage())
+        MouseNotification(static_cast<UINT>(lParam));
+    else if (message == ResetToolTipMessage())
+        SetToolTip(toolTip);
+    else if (message == TaskbarCreatedMessage())
+        ShellRestarted();
+    else if (message == WM_TIMER && wParam == kAnimationTimer)
+        AnimationTick();
+    else if (message == WM_COMMAND && lParam == 0)
+        MenuCommand(static_cast<UINT>(wParam));
+    else if (message == WM_CLOSE)
+        PassCloseRequest();
     else
-        tray->SetPopupMenu(popupMenu, std::move(onMenuCommand), std::move(onMenuPopup));
-    tray->appWindow_ = std::move(appWindow);
-    tray->OnClick = std::move(onClick);
-    tray->OnDblClick = std::move(onDblClick);
-    tray->OnRightClick = std::move(onRightClick);
-    // Picture and tip before the icon is added, so the add carries both.
-    tray->SetIcon(icon);
-    if (icon) DestroyIcon(icon);
-    tray->SetToolTip(toolTip);
-    tray->SetShowDesigning(showDesigning);
-    tray->SetActive(active);
-    tray->SetAnimate(animate);
-    return tray;
+        return false;
+    return true;
 }
 
-LRESULT CALLBACK TTrayIcon2::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<TTrayIcon2*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self || !self->window_) return DefWindowProcA(window, message, wParam, lParam);
-    return self->WindowProc(message, wParam, lParam);
+LRESULT CALLBACK TTrayIcon2::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = win32::WindowOwner<TTrayIcon2>(window, message, lParam);
+    if (self && self->Dispatch(message, wParam, lParam)) return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -18,22 +18,29 @@ closed_the_ordinary_way() {
     [ "$(sed -n '/^\[PCI\]/,/^\[/s/^00:00.0@D0=//p' "$STATE" | tr -d '\r')" = EA69A317 ]
 }
 
+# A program a close request did not end must not stay for the next run.
+end_closing_run() { kill_programs; stop_shell; }
+
 scenario_50_closed_from_outside() {
   closing_run
-  probe post TTrayIcon2Window 10 >/dev/null
   probe post TQuillarForm 10 >/dev/null   # hidden: no close box, so this one is from outside
   check "a close request ends the program through its shutdown (cooling off, bits restored, icon deleted)" closed_the_ordinary_way
-  stop_shell
+  end_closing_run
 
   closing_run
   probe post TQuillarApplication 10 >/dev/null
   check "so does one to the hidden application window" closed_the_ordinary_way
-  stop_shell
+  end_closing_run
+
+  closing_run
+  probe post TTrayIcon2Window 10 >/dev/null
+  check "and one to the tray icon's window alone" closed_the_ordinary_way
+  end_closing_run
 
   closing_run
   wine taskkill /im QuillarSim.exe >/dev/null 2>&1
   check "and the task manager's close without force" closed_the_ordinary_way
-  stop_shell
+  end_closing_run
 }
 
 scenario_51_dialog_pressed_from_outside() {

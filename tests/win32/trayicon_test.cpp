@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "common/handles_win32.h"
 #include "ui/imagelist_win32.h"
 #include "ui/tray_view_win32.h"
 #include "ui/trayicon2_win32.h"
@@ -81,37 +82,28 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, bitmap, 0, 16, out.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
+    const win32::WindowDC screen;
+    GetDIBits(screen.Get(), bitmap, 0, 16, out.data(), &bi, DIB_RGB_COLORS);
     for (auto& p : out) p &= 0xFFFFFF;
     return out;
 }
 
 // Picture `index` drawn through its mask onto a plain background.
 std::vector<uint32_t> PixelsOn(const ImageList& list, int index, COLORREF background) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP b = CreateCompatibleBitmap(screen, 16, 16);
-    ReleaseDC(nullptr, screen);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, b);
-    HBRUSH brush = CreateSolidBrush(background);
-    RECT all{0, 0, 16, 16};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    list.Draw(index, dc, 0, 0);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    auto pixels = Pixels(b);
-    DeleteObject(b);
-    return pixels;
+    const win32::Bitmap b(CreateCompatibleBitmap(win32::WindowDC().Get(), 16, 16));
+    {
+        const win32::MemoryDC dc(nullptr);
+        const win32::Selection select(dc.Get(), b.Get());
+        const win32::Brush brush(CreateSolidBrush(background));
+        RECT all{0, 0, 16, 16};
+        FillRect(dc.Get(), &all, brush.Get());
+        list.Draw(index, dc.Get(), 0, 0);
+    }
+    return Pixels(b.Get());
 }
 
 std::vector<uint32_t> PicturePixels(const ImageList& list, int index) {
-    HBITMAP b = list.GetBitmap(index);
-    auto pixels = Pixels(b);
-    DeleteObject(b);
-    return pixels;
+    return Pixels(list.GetBitmap(index).Get());
 }
 
 bool IsRed(uint32_t p) { return (p >> 16 & 0xFF) > 150 && (p >> 8 & 0xFF) < 80 && (p & 0xFF) < 80; }
@@ -143,13 +135,13 @@ FakeShell* TrayIconTest::shell_ = nullptr;
 
 TEST_F(TrayIconTest, AddModifyDeleteReachTheShellOnlyWhileActive) {
     auto pictures = LoadPictures();
-    HICON nine = pictures->GetIcon(9);
+    const win32::Icon nine = pictures->GetIcon(9);
     {
         TTrayIcon2 tray;
         EXPECT_EQ(tray.AnimateInterval(), 100);
         // Changes while inactive are stored, not sent.
         tray.SetToolTip("Quillar Vantor");
-        tray.SetIcon(nine);
+        tray.SetIcon(nine.Get());
         EXPECT_EQ(shell_->Count(), 0u);
 
         tray.SetActive(true);
@@ -168,7 +160,7 @@ TEST_F(TrayIconTest, AddModifyDeleteReachTheShellOnlyWhileActive) {
         EXPECT_EQ(add.width, 16u);
         EXPECT_EQ(add.height, 16u);
         // The stored copy of the icon, not the caller's handle, is what the component shows.
-        EXPECT_NE(tray.Icon(), nine);
+        EXPECT_NE(tray.Icon(), nine.Get());
 
         tray.SetToolTip("second");
         TrayRecord modify = Last();
@@ -195,7 +187,6 @@ TEST_F(TrayIconTest, AddModifyDeleteReachTheShellOnlyWhileActive) {
     }
     ASSERT_EQ(shell_->Count(), 5u);
     EXPECT_EQ(Last().op, unsigned{NIM_DELETE});
-    DestroyIcon(nine);
 }
 
 TEST_F(TrayIconTest, ToolTipIsCutTo62CharactersAndKeepsItsBytes) {
@@ -431,6 +422,56 @@ TEST_F(TrayIconTest, RightClickOpensTheMenuAndRunsTheChosenCommandAfterwards) {
     DestroyWindow(app);
 }
 
+namespace {
+// A stand-in for the application window that counts the close requests it gets and, as a
+// window whose owner decides, does not go by itself.
+int g_applicationCloses = 0;
+LRESULT CALLBACK CountingApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        ++g_applicationCloses;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+}  // namespace
+
+TEST_F(TrayIconTest, ACloseRequestFromOutsideIsTheApplicationsAndTheIconStays) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = CountingApplicationProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TrayTestApplication";
+    RegisterClassA(&wc);  // a second run in the same process finds it registered
+    HWND app = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
+                               nullptr);
+    ASSERT_TRUE(app);
+    g_applicationCloses = 0;
+
+    TTrayIcon2 tray;
+    tray.SetToolTip("close me");
+    tray.SetActive(true);
+    const HWND window = tray.Handle();
+
+    // Without an application window nobody could end the program the ordinary way: the
+    // request goes nowhere, and the component keeps its window.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    Pump(50);
+    EXPECT_TRUE(IsWindow(window));
+
+    // A task manager's close (without force) reaches every top-level window of the process,
+    // this one too: it is passed on to the application window, whose owner ends the program.
+    tray.SetApplicationWindow(app);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([] { return g_applicationCloses == 1; }, 2000))
+        << "close requests the application window got: " << g_applicationCloses;
+    Pump(50);
+    EXPECT_EQ(g_applicationCloses, 1);
+    EXPECT_TRUE(IsWindow(window)) << "the component's window goes only with the component";
+    auto records = Records();
+    ASSERT_EQ(records.size(), 1u) << "the icon stays until its owner removes it";
+    EXPECT_EQ(records[0].op, unsigned{NIM_ADD});
+    DestroyWindow(app);
+}
+
 TEST_F(TrayIconTest, TaskbarCreatedAddsTheActiveIconAgain) {
     auto pictures = LoadPictures();
     TTrayIcon2 shown, hidden;
@@ -475,6 +516,15 @@ TEST_F(TrayIconTest, RecreatedComponentAddsTheIconAgainWithItsPropertiesAndEvent
         tray = TTrayIcon2::Recreate(std::move(tray));
         recreatedInsideItsEvent = tray.get() != self || !tray;
     };
+    int clicks = 0;
+    tray->OnClick = [&](TTrayIcon2&) { ++clicks; };
+    tray->SetAnimateInterval(250);
+    tray->SetHideAppOnActive(true);
+    HMENU menu = CreatePopupMenu();
+    tray->SetPopupMenu(menu, [](UINT) {});
+    const HWND app = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "application", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
+                                     nullptr, nullptr, nullptr, nullptr);
+    tray->SetApplicationWindowProvider([app] { return app; });
     const HWND oldWindow = tray->Handle();
     shell_->Clear();
     shell_->Restart(false);  // no announcement: nothing comes back by itself
@@ -493,10 +543,19 @@ TEST_F(TrayIconTest, RecreatedComponentAddsTheIconAgainWithItsPropertiesAndEvent
     EXPECT_NE(tray->Handle(), oldWindow);
     EXPECT_FALSE(IsWindow(oldWindow)) << "the old component is gone";
     EXPECT_EQ(tray->Images(), pictures.get());
+    EXPECT_EQ(tray->AnimateInterval(), 250);
+    EXPECT_TRUE(tray->HideAppOnActive());
+    EXPECT_EQ(tray->PopupMenu(), menu);
+    EXPECT_EQ(tray->ApplicationWindow(), app);
+    EXPECT_FALSE(IsWindowVisible(app)) << "the application window goes while the icon is shown";
 
     ASSERT_TRUE(shell_->PostCallback(WM_LBUTTONDBLCLK));
     ASSERT_TRUE(PumpUntil([&] { return doubleClicks == 1; }));
     EXPECT_FALSE(recreatedInsideItsEvent);
+    ASSERT_TRUE(shell_->PostCallback(WM_LBUTTONUP));
+    EXPECT_TRUE(PumpUntil([&] { return clicks == 1; })) << "the click event came along too";
+    DestroyMenu(menu);
+    DestroyWindow(app);
 
     // An inactive component comes back inactive: nothing reaches the shell.
     tray->SetActive(false);
@@ -554,10 +613,12 @@ TEST(TrayPictures, TheStripHoldsTheTwelvePicturesInTheirOrder) {
 }
 
 TEST_F(TrayIconTest, TextIconsAreDrawnIntoTheLastPicture) {
-    auto pictures = LoadPictures();
-    TTrayIcon2 tray;
-    tray.SetImages(pictures.get());
-    TrayView view(tray, *pictures);
+    // The program's tray, with the committed pictures instead of the program's resources.
+    ProgramTrayView view(nullptr, 0);
+    ASSERT_EQ(view.ImageCount(), 0);
+    ASSERT_TRUE(view.Images().AddStripFromFile(PictureStripPath().c_str()));
+    ImageList* pictures = &view.Images();
+    TTrayIcon2& tray = view.Tray();
     EXPECT_EQ(view.ImageCount(), 12);
     const auto five = PicturePixels(*pictures, 5);
 
