@@ -25,8 +25,8 @@ protected:
             if (t) WaitForSingleObject(reinterpret_cast<HANDLE>(t->handle), 5000);
         CloseDriver();
     }
-    std::atomic<bool> chipsetOptimized{false};
-    std::atomic<uint32_t> c2PortAddress{0};
+    SharedCell<bool> chipsetOptimized;
+    SharedCell<uint32_t> c2PortAddress;
     TIdleThreads idle{WindowsIdleThreadPlatform(), chipsetOptimized, c2PortAddress};
 };
 
