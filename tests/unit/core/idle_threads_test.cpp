@@ -23,14 +23,31 @@ protected:
     }
 };
 
-TEST(PriorityLevels, MapBothWaysAndUnknownReadsAsNormal) {
-    const int expected[] = {-15, -2, -1, 0, 1, 2, 15};
-    for (int level = 0; level < kPriorityLevels; ++level) {
-        EXPECT_EQ(PriorityOfLevel(level), expected[level]) << level;
-        EXPECT_EQ(LevelOfPriority(expected[level]), level);
+TEST_F(IdleThreadsTest, TheSevenLevelsReachTheThreadsAsWindowsPrioritiesAndReadBack) {
+    Create();
+    const struct {
+        int level, windowsPriority;
+    } levels[] = {
+        {6, 15},   // THREAD_PRIORITY_TIME_CRITICAL
+        {5, 2},    // THREAD_PRIORITY_HIGHEST
+        {4, 1},    // THREAD_PRIORITY_ABOVE_NORMAL
+        {3, 0},    // THREAD_PRIORITY_NORMAL
+        {2, -1},   // THREAD_PRIORITY_BELOW_NORMAL
+        {1, -2},   // THREAD_PRIORITY_LOWEST
+        {0, -15},  // THREAD_PRIORITY_IDLE
+    };
+    for (const auto& l : levels) {
+        idle.SetIdlePriority(l.level);
+        for (int cpu = 0; cpu < 4; ++cpu) {
+            EXPECT_EQ(platform.threads[idle.IdleThreads[cpu]->handle].priority, l.windowsPriority) << l.level;
+            EXPECT_EQ(idle.IdleThreads[cpu]->PriorityLevel(), l.level);
+        }
     }
-    EXPECT_EQ(LevelOfPriority(-7), 3);
-    EXPECT_EQ(LevelOfPriority(6), 3);
+    // Changed from outside to a value that is not one of the seven.
+    for (int outside : {-7, 6, 3}) {
+        platform.threads[idle.IdleThreads[0]->handle].priority = outside;
+        EXPECT_EQ(idle.IdleThreads[0]->PriorityLevel(), 3) << outside;
+    }
 }
 
 TEST_F(IdleThreadsTest, OneThreadPerProcessorPinnedAtIdlePriority) {
@@ -84,12 +101,6 @@ TEST_F(IdleThreadsTest, DestroyResumesSuspendedThreadsSoTheySeeTheFlag) {
         EXPECT_TRUE(idle.IdleThreads[cpu]->Terminated);
         EXPECT_EQ(platform.threads[idle.IdleThreads[cpu]->handle].suspendCount, 0);
     }
-}
-
-TEST_F(IdleThreadsTest, SetIdlePriorityReachesEveryThread) {
-    Create();
-    idle.SetIdlePriority(5);
-    for (int cpu = 0; cpu < 4; ++cpu) EXPECT_EQ(idle.IdleThreads[cpu]->PriorityLevel(), 5);
 }
 
 TEST_F(IdleThreadsTest, LoopHaltsOrReadsC2PortByTheFlags) {
