@@ -192,10 +192,12 @@ Machine Machine::FromProfile(const std::string& text) {
     ForEachEntry(ini, "Cyrix", [&](const std::string& key, const std::string& value) {
         m.cyrix_[static_cast<uint8_t>(Hex(key))] = static_cast<uint8_t>(Hex(value));
     });
-    for (auto [section, space] : {std::pair{"PCI", &m.pci_}, std::pair{"PCIReadOnly", &m.pciReadOnly_}})
-        ForEachEntry(ini, section, [&](const std::string& key, const std::string& value) {
-            if (const auto r = ParsePciKey(key)) (*space)[r->at][r->reg] = Hex32(value);
+    for (const auto& section : {std::pair{"PCI", &m.pci_}, std::pair{"PCIReadOnly", &m.pciReadOnly_}}) {
+        auto& space = *section.second;
+        ForEachEntry(ini, section.first, [&](const std::string& key, const std::string& value) {
+            if (const auto r = ParsePciKey(key)) space[r->at][r->reg] = Hex32(value);
         });
+    }
     return m;
 }
 
