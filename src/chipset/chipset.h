@@ -4,14 +4,14 @@
 //
 // The program creates one object before the main window and keeps it to the end. Start-up
 // calls ScanPCIBus, later IdentifyChipset; cooling control calls ChipsetCoolingOn and
-// ChipsetCoolingOff. The idle threads read only C2PortAddress and ChipsetOptimized.
-// Everything else runs on the user-interface thread.
+// ChipsetCoolingOff. The idle threads read only C2PortAddress and ChipsetOptimized, through
+// shares that outlive this object. Everything else runs on the user-interface thread.
 #pragma once
-#include <atomic>
 #include <cstdint>
 
 #include "chipset/chipset_tables.h"
 #include "chipset/pci_list.h"
+#include "common/shared_cell.h"
 
 // Combines a register value with its saved value. With `invert` true, the form the program
 // uses, the bits inside `mask` come from `saved` and the others from `value`; with false
@@ -36,10 +36,10 @@ public:
     int32_t ActiveOptimizationIndex = 0;  // index in ChipsetOptimizations, -1 when none
     bool C2PortAvailable = false;         // a usable C2 port address was derived
     // The I/O port whose read enters C2. Written before any idle thread starts.
-    std::atomic<uint32_t> C2PortAddress{0};
+    SharedCell<uint32_t> C2PortAddress;
 
     // The register set is applied / the audio fix is applied.
-    std::atomic<bool> ChipsetOptimized{false};
+    SharedCell<bool> ChipsetOptimized;
     bool AudioFixed = false;
 
     void ScanPCIBus() { PCIList.ScanPCIBus(); }

@@ -71,9 +71,8 @@ int32_t TCpu::MeasureClockSpeed() {
     const TProcessorInfo& p = ProcessorInfo;
 
     // The counters of different processors need not agree: measure on processor 0 only.
-    uint32_t savedAffinity = 0;
-    const bool affinitySaved = os.GetProcessAffinity(savedAffinity);
-    if (affinitySaved) os.SetProcessAffinity(1);
+    ProcessPlacement placement(os);
+    placement.PinTo(0);
 
     ClockMHz = 0;
     if (p.CpuidAvailable && (p.FeatureFlags & kFeatureTSC)) {
@@ -102,6 +101,5 @@ int32_t TCpu::MeasureClockSpeed() {
         ClockMHz = result;
     }
 
-    if (affinitySaved) os.SetProcessAffinity(savedAffinity);
     return ClockMHz;
 }

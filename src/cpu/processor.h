@@ -54,8 +54,9 @@ public:
     void ApplyProcessorSettings(bool lockOption);
     // Pins the process to each of the first `processorCount` processors in turn (mask 1 << i)
     // and applies the settings there, with the no-lock bits only when `lockOption` is set and
-    // the system has one processor; then restores the process affinity. Must run before the
-    // idle threads exist: the process mask would otherwise override their own.
+    // the system has one processor; then restores the process affinity. A process whose
+    // affinity cannot be read is not moved and sets up only the processor it runs on. Must
+    // run before the idle threads exist: the process mask would otherwise override their own.
     void ForEachProcessor(bool lockOption, int processorCount);
 
 private:

@@ -94,13 +94,13 @@ void TCpu::ApplyProcessorSettings(bool lockOption) {
 }
 
 void TCpu::ForEachProcessor(bool lockOption, int processorCount) {
-    uint32_t saved = 0;
-    const bool haveSaved = os.GetProcessAffinity(saved);
-    // Affinity masks are 32-bit: processors past the 32nd cannot be reached this way.
-    const int count = processorCount < 0 ? 0 : (processorCount > 32 ? 32 : processorCount);
+    ProcessPlacement placement(os);
+    // Affinity masks are 32-bit: processors past the 32nd cannot be reached this way. A
+    // process that cannot be moved sets up only the processor it runs on.
+    int count = processorCount < 0 ? 0 : (processorCount > 32 ? 32 : processorCount);
+    if (!placement.Movable() && count > 1) count = 1;
     for (int i = 0; i < count; ++i) {
-        os.SetProcessAffinity(1u << i);
+        placement.PinTo(i);
         ApplyProcessorSettings(lockOption && processorCount == 1);
     }
-    if (haveSaved) os.SetProcessAffinity(saved);
 }

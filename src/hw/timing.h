@@ -26,6 +26,29 @@ public:
     virtual bool GetVersion(Version& version) = 0;
 };
 
+// Moves the whole process onto one processor after another and puts it back where it was
+// when it goes out of scope. When the process's placement cannot be read nothing is moved:
+// there would be no way back, and the process would stay on the last processor.
+class ProcessPlacement {
+public:
+    explicit ProcessPlacement(ProcessorPlatform& os) : os_(os), saved_(os.GetProcessAffinity(mask_)) {}
+    ~ProcessPlacement() {
+        if (saved_) os_.SetProcessAffinity(mask_);
+    }
+    ProcessPlacement(const ProcessPlacement&) = delete;
+    ProcessPlacement& operator=(const ProcessPlacement&) = delete;
+
+    // Whether the process can be moved (and so put back).
+    bool Movable() const { return saved_; }
+    // Pins the process to processor `index` (0 to 31); false when it stays where it is.
+    bool PinTo(int index) { return saved_ && os_.SetProcessAffinity(1u << index); }
+
+private:
+    ProcessorPlatform& os_;
+    uint32_t mask_ = 0;
+    const bool saved_;
+};
+
 // The system's services (one definition per build).
 ProcessorPlatform& SystemProcessorPlatform();
 

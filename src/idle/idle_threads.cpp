@@ -29,23 +29,36 @@ int LevelOfPriority(int priority) {
     return 3;
 }
 
+TIdle::TIdle(TIdleThreads& owner, int cpu)
+    : owner(owner),
+      cpu(cpu),
+      platform_(owner.platform),
+      c2Idling_(owner.C2Idling.Share()),
+      chipsetOptimized_(owner.ChipsetOptimized.Share()),
+      c2PortAddress_(owner.C2PortAddress.Share()),
+      idleStartTick_(owner.IdleStartTick.Share()) {}
+
 void TIdle::Execute() {
-    const uint32_t t = owner.platform.TickCount();
-    owner.IdleStartTick = t;
+    const uint32_t t = platform_.TickCount();
+    idleStartTick_ = t;
     LastSampleTick = t;
     // Nothing but the one request and the flag tests: every instruction here is time
     // the processor is awake.
     do {
-        if (owner.C2Idling.load(std::memory_order_relaxed) && owner.ChipsetOptimized.load(std::memory_order_relaxed))
-            owner.EnterC2();
+        if (c2Idling_.load(std::memory_order_relaxed) && chipsetOptimized_.load(std::memory_order_relaxed))
+            EnterC2();
         else
             DriverHalt();
     } while (!Terminated.load(std::memory_order_relaxed));
 }
 
-int TIdle::PriorityLevel() const { return LevelOfPriority(owner.platform.GetPriority(handle)); }
+bool TIdle::EnterC2() const {
+    return DriverRequest(drv::kReadPort, c2PortAddress_.load(std::memory_order_relaxed), 0, 0);
+}
 
-void TIdle::SetPriorityLevel(int level) { owner.platform.SetPriority(handle, PriorityOfLevel(level)); }
+int TIdle::PriorityLevel() const { return LevelOfPriority(platform_.GetPriority(handle)); }
+
+void TIdle::SetPriorityLevel(int level) { platform_.SetPriority(handle, PriorityOfLevel(level)); }
 
 TIdleThreads::~TIdleThreads() {
     for (TIdle*& t : IdleThreads)
@@ -118,7 +131,3 @@ void TIdleThreads::SetIdlePriority(int level) {
 }
 
 bool TIdleThreads::IdleThreadsRunning() const { return IdleThreads[0] != nullptr && !IdleThreads[0]->Suspended; }
-
-bool TIdleThreads::EnterC2() {
-    return DriverRequest(drv::kReadPort, C2PortAddress.load(std::memory_order_relaxed), 0, 0);
-}

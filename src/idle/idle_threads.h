@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "common/shared_cell.h"
+
 // Priority levels 0..6 and the Windows thread priorities they stand for.
 constexpr int kPriorityLevels = 7;
 int PriorityOfLevel(int level);
@@ -37,7 +39,10 @@ class TIdleThreads;
 
 class TIdle {
 public:
-    TIdle(TIdleThreads& owner, int cpu) : owner(owner), cpu(cpu) {}
+    TIdle(TIdleThreads& owner, int cpu);
+    // The engine that made it, for the main thread. The body never goes through it: at
+    // shutdown the engine is destroyed while a thread told to end may still be suspended,
+    // halted or not yet scheduled, and such a thread makes one more pass.
     TIdleThreads& owner;
     const int cpu;
     uintptr_t handle = 0;
@@ -50,6 +55,18 @@ public:
     void Execute();
     int PriorityLevel() const;
     void SetPriorityLevel(int level);
+
+private:
+    // Reads the C2 port through the driver; the reply is not used.
+    bool EnterC2() const;
+
+    // What the body reads and writes besides this object: the thread's own shares of the
+    // engine's values, which therefore live as long as the thread's object.
+    IdleThreadPlatform& platform_;
+    const SharedCell<bool> c2Idling_;
+    const SharedCell<bool> chipsetOptimized_;
+    const SharedCell<uint32_t> c2PortAddress_;
+    SharedCell<uint32_t> idleStartTick_;
 };
 
 constexpr int kIdleSlots = 64;
@@ -58,11 +75,12 @@ constexpr int kIdleSlots = 64;
 // so the engine needs to know nothing else of the chipset.
 class TIdleThreads {
 public:
-    TIdleThreads(IdleThreadPlatform& platform, const std::atomic<bool>& chipsetOptimized,
-                 const std::atomic<uint32_t>& c2PortAddress)
-        : platform(platform), ChipsetOptimized(chipsetOptimized), C2PortAddress(c2PortAddress) {}
+    // The platform must outlive every thread (the system's lives as long as the process).
+    TIdleThreads(IdleThreadPlatform& platform, const SharedCell<bool>& chipsetOptimized,
+                 const SharedCell<uint32_t>& c2PortAddress)
+        : platform(platform), ChipsetOptimized(chipsetOptimized.Share()), C2PortAddress(c2PortAddress.Share()) {}
     // Frees the threads' objects once their threads have ended; one still inside a halt keeps
-    // its object for the rest of the process.
+    // its object, with its shares of the flags, for the rest of the process.
     ~TIdleThreads();
     TIdleThreads(const TIdleThreads&) = delete;
     TIdleThreads& operator=(const TIdleThreads&) = delete;
@@ -74,11 +92,11 @@ public:
     // Slot cpu holds the thread of that processor, or null when its creation failed.
     TIdle* IdleThreads[kIdleSlots] = {};
     // Tick count written by every idle thread as it starts; the last one to start leaves its value.
-    std::atomic<uint32_t> IdleStartTick{0};
+    SharedCell<uint32_t> IdleStartTick;
     // Written on the main thread only, read by the idle threads on every pass.
-    std::atomic<bool> C2Idling{false};
-    const std::atomic<bool>& ChipsetOptimized;
-    const std::atomic<uint32_t>& C2PortAddress;
+    SharedCell<bool> C2Idling;
+    const SharedCell<bool> ChipsetOptimized;
+    const SharedCell<uint32_t> C2PortAddress;
 
     // Reads the processor count from the system information (at most 32 are used).
     void CountProcessors();
@@ -88,7 +106,6 @@ public:
     void SuspendIdleThreads(bool suspend);
     void SetIdlePriority(int level);
     bool IdleThreadsRunning() const;
-    bool EnterC2();
 };
 
 // The Windows threads (defined in the Windows build only).

@@ -73,6 +73,8 @@ private:
 }  // namespace
 
 IdleThreadPlatform& WindowsIdleThreadPlatform() {
-    static WindowsIdlePlatform platform;
-    return platform;
+    // Never destroyed: an idle thread that starts late may still ask it for the tick count
+    // while the process runs its exit handlers.
+    static WindowsIdlePlatform* const platform = new WindowsIdlePlatform;
+    return *platform;
 }

@@ -3,11 +3,12 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "common/format.h"
-#include "hw/driver.h"
-#include "common/log.h"
 #include "common/ini.h"
+#include "common/log.h"
+#include "hw/driver.h"
 
 namespace sim {
 
@@ -72,8 +73,10 @@ uint64_t Hex(const std::string& text) {
     return std::strtoull(Trim(text).c_str(), nullptr, 16);
 }
 
-// The blank-separated hexadecimal words of a text.
-std::vector<uint64_t> HexWords(const std::string& text) {
+uint32_t Hex32(const std::string& text) { return static_cast<uint32_t>(Hex(text)); }
+
+// The first `count` blank-separated hexadecimal words of a text; words left out read 0.
+std::vector<uint64_t> HexWords(const std::string& text, size_t count) {
     std::vector<uint64_t> words;
     auto blank = [&](size_t i) { return std::isspace(static_cast<unsigned char>(text[i])) != 0; };
     for (size_t i = 0; i < text.size();) {
@@ -85,124 +88,143 @@ std::vector<uint64_t> HexWords(const std::string& text) {
         while (i < text.size() && !blank(i)) ++i;
         words.push_back(std::strtoull(text.substr(word, i - word).c_str(), nullptr, 16));
     }
+    words.resize(count, 0);
     return words;
 }
 
-bool Yes(const std::string& v) { return EqualsIgnoreCase(Trim(v), "yes"); }
+// The value at `key`, or the mapped type's zero when there is none.
+template <class Map>
+typename Map::mapped_type ValueOr0(const Map& map, const typename Map::key_type& key) {
+    const auto it = map.find(key);
+    return it == map.end() ? typename Map::mapped_type{} : it->second;
+}
 
-// "00:11.0@88" -> address and register
-bool ParsePciKey(const std::string& key, PciAddress& a, uint8_t& reg) {
-    unsigned bus, dev, fn, r;
-    if (std::sscanf(key.c_str(), "%x:%x.%x@%x", &bus, &dev, &fn, &r) != 4) return false;
-    a = PciAddress{static_cast<uint8_t>(bus), static_cast<uint8_t>(dev & 0x1F), static_cast<uint8_t>(fn & 7)};
-    reg = static_cast<uint8_t>(r & 0xFC);
-    return true;
+// Calls `read(key, value)` for every entry of a section.
+template <class Read>
+void ForEachEntry(const IniText& ini, const char* section, Read read) {
+    if (const IniText::Section* s = ini.Find(section))
+        for (const auto& [key, value] : s->entries) read(key, value);
+}
+
+// The [Machine] keys and how each value is read; a key that is absent leaves the default.
+struct MachineKey {
+    const char* key;
+    void (*read)(MachineContents& m, const std::string& value);
+};
+const MachineKey kMachineKeys[] = {
+    {"Name", [](MachineContents& m, const std::string& v) { m.name = v; }},
+    {"Processors", [](MachineContents& m, const std::string& v) { m.processors = std::atoi(v.c_str()); }},
+    {"PhysicalMemory",
+     [](MachineContents& m, const std::string& v) { m.physicalMemory = std::strtoull(v.c_str(), nullptr, 10); }},
+    {"ClockMHz",
+     [](MachineContents& m, const std::string& v) {
+         m.clockMHz = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
+     }},
+    {"Driver", [](MachineContents& m, const std::string& v) { m.driverPresent = !EqualsIgnoreCase(v, "missing"); }},
+    {"DriverVersion", [](MachineContents& m, const std::string& v) { m.driverVersion = Hex32(v); }},
+    {"CyrixDivideQuirk",
+     [](MachineContents& m, const std::string& v) { m.cyrixDivideQuirk = EqualsIgnoreCase(v, "yes"); }},
+    {"StateFile", [](MachineContents& m, const std::string& v) { m.stateFile = v; }},
+};
+
+CpuidMode CpuidModeOf(const std::string& available) {
+    if (EqualsIgnoreCase(available, "after-ccr4")) return CpuidMode::AfterCcr4;
+    return EqualsIgnoreCase(available, "no") ? CpuidMode::No : CpuidMode::Yes;
+}
+
+// A configuration doubleword with its parts cut to their widths and the register rounded
+// down to a multiple of 4.
+PciRegister PciRegisterOf(unsigned bus, unsigned device, unsigned function, unsigned reg) {
+    return {PciAddress{static_cast<uint8_t>(bus), static_cast<uint8_t>(device & 0x1F), static_cast<uint8_t>(function & 7)},
+            static_cast<uint8_t>(reg & 0xFC)};
+}
+
+// "00:11.0@88": bus, device, function and register in hexadecimal.
+std::optional<PciRegister> ParsePciKey(const std::string& key) {
+    unsigned bus, dev, fn, reg;
+    if (std::sscanf(key.c_str(), "%x:%x.%x@%x", &bus, &dev, &fn, &reg) != 4) return std::nullopt;
+    return PciRegisterOf(bus, dev, fn, reg);
+}
+
+// What the configuration address port selects: nothing while its enable bit is clear.
+std::optional<PciRegister> SelectedBy(uint32_t address) {
+    if (!(address & 0x80000000u)) return std::nullopt;
+    return PciRegisterOf((address >> 16) & 0xFF, address >> 11, address >> 8, address);
+}
+
+// The registers of a function that exists (its register 00 is given), or null.
+template <class Space>
+auto* ExistingFunction(Space& space, PciAddress a) {
+    const auto f = space.find(a);
+    return f != space.end() && f->second.count(0) ? &f->second : nullptr;
 }
 
 }  // namespace
 
 Machine& Machine::operator=(const Machine& o) {
-    if (this == &o) return *this;
-    std::scoped_lock guard(lock_, o.lock_);
-    name = o.name;
-    processors = o.processors;
-    physicalMemory = o.physicalMemory;
-    clockMHz = o.clockMHz;
-    driverPresent = o.driverPresent;
-    driverVersion = o.driverVersion;
-    cyrixDivideQuirk = o.cyrixDivideQuirk;
-    stateFile = o.stateFile;
-    cpuidMode = o.cpuidMode;
-    cpuid_ = o.cpuid_;
-    msr_ = o.msr_;
-    cyrix_ = o.cyrix_;
-    pci_ = o.pci_;
-    pciReadOnly_ = o.pciReadOnly_;
-    granted_ = o.granted_;
-    cyrixIndex_ = o.cyrixIndex_;
-    pciAddress_ = o.pciAddress_;
-    c2Reads_ = o.c2Reads_;
-    faults_ = o.faults_;
-    halts_ = o.halts_.load();
-    requests_ = o.requests_;
-    shutdowns_ = o.shutdowns_;
-    shutdownFlags_ = o.shutdownFlags_;
+    if (this != &o) {
+        std::scoped_lock guard(lock_, o.lock_);
+        MachineContents::operator=(o);
+    }
     return *this;
 }
 
 Machine Machine::FromProfile(const std::string& text) {
-    IniText ini = IniText::Parse(text);
+    const IniText ini = IniText::Parse(text);
     Machine m;
-    m.name = ini.Get("Machine", "Name");
-    m.processors = std::atoi(ini.Get("Machine", "Processors", "0").c_str());
-    m.physicalMemory = std::strtoull(ini.Get("Machine", "PhysicalMemory", "0").c_str(), nullptr, 10);
-    m.clockMHz = static_cast<unsigned>(std::strtoul(ini.Get("Machine", "ClockMHz", "1000").c_str(), nullptr, 10));
-    m.driverPresent = !EqualsIgnoreCase(ini.Get("Machine", "Driver", "present"), "missing");
-    m.driverVersion = static_cast<uint32_t>(Hex(ini.Get("Machine", "DriverVersion", "100")));
-    m.cyrixDivideQuirk = Yes(ini.Get("Machine", "CyrixDivideQuirk", "no"));
-    m.stateFile = ini.Get("Machine", "StateFile");
-
-    std::string available = ini.Get("CPUID", "Available", "yes");
-    m.cpuidMode = EqualsIgnoreCase(available, "after-ccr4") ? CpuidMode::AfterCcr4
-                  : EqualsIgnoreCase(available, "no")       ? CpuidMode::No
-                                                            : CpuidMode::Yes;
-    if (const auto* s = ini.Find("CPUID"))
-        for (const auto& [key, value] : s->entries) {
-            if (EqualsIgnoreCase(key, "Available")) continue;
-            auto w = HexWords(value);
-            w.resize(4, 0);
-            m.cpuid_[static_cast<uint32_t>(Hex(key))] = hw::CpuidRegisters{
-                static_cast<uint32_t>(w[0]), static_cast<uint32_t>(w[1]), static_cast<uint32_t>(w[2]),
-                static_cast<uint32_t>(w[3])};
+    ForEachEntry(ini, "Machine", [&](const std::string& key, const std::string& value) {
+        for (const MachineKey& k : kMachineKeys)
+            if (EqualsIgnoreCase(key, k.key)) k.read(m, value);
+    });
+    ForEachEntry(ini, "CPUID", [&](const std::string& key, const std::string& value) {
+        if (EqualsIgnoreCase(key, "Available")) {
+            m.cpuidMode = CpuidModeOf(value);
+            return;
         }
-    if (const auto* s = ini.Find("MSR"))
-        for (const auto& [key, value] : s->entries) {
-            auto w = HexWords(value);
-            w.resize(2, 0);
-            m.msr_[static_cast<uint32_t>(Hex(key))] = (w[0] << 32) | (w[1] & 0xFFFFFFFFu);
-        }
-    if (const auto* s = ini.Find("Cyrix"))
-        for (const auto& [key, value] : s->entries)
-            m.cyrix_[static_cast<uint8_t>(Hex(key))] = static_cast<uint8_t>(Hex(value));
-    if (const auto* s = ini.Find("PCI"))
-        for (const auto& [key, value] : s->entries) {
-            PciAddress a{};
-            uint8_t reg = 0;
-            if (ParsePciKey(key, a, reg)) m.pci_[a][reg] = static_cast<uint32_t>(Hex(value));
-        }
-    if (const auto* s = ini.Find("PCIReadOnly"))
-        for (const auto& [key, value] : s->entries) {
-            PciAddress a{};
-            uint8_t reg = 0;
-            if (ParsePciKey(key, a, reg)) m.pciReadOnly_[a][reg] = static_cast<uint32_t>(Hex(value));
-        }
+        const std::vector<uint64_t> w = HexWords(value, 4);
+        m.cpuid_[Hex32(key)] = hw::CpuidRegisters{static_cast<uint32_t>(w[0]), static_cast<uint32_t>(w[1]),
+                                                  static_cast<uint32_t>(w[2]), static_cast<uint32_t>(w[3])};
+    });
+    ForEachEntry(ini, "MSR", [&](const std::string& key, const std::string& value) {
+        const std::vector<uint64_t> w = HexWords(value, 2);
+        m.msr_[Hex32(key)] = (w[0] << 32) | (w[1] & 0xFFFFFFFFu);
+    });
+    ForEachEntry(ini, "Cyrix", [&](const std::string& key, const std::string& value) {
+        m.cyrix_[static_cast<uint8_t>(Hex(key))] = static_cast<uint8_t>(Hex(value));
+    });
+    for (const auto& section : {std::pair{"PCI", &m.pci_}, std::pair{"PCIReadOnly", &m.pciReadOnly_}}) {
+        auto& space = *section.second;
+        ForEachEntry(ini, section.first, [&](const std::string& key, const std::string& value) {
+            if (const auto r = ParsePciKey(key)) space[r->at][r->reg] = Hex32(value);
+        });
+    }
     return m;
 }
 
-bool Machine::Granted(uint16_t port) const {
-    for (const auto& [first, last] : granted_)
-        if (port >= first && port <= last) return true;
-    return false;
+template <class Map>
+typename Map::mapped_type Machine::Lookup(const Map& map, const typename Map::key_type& key) const {
+    std::lock_guard guard(lock_);
+    return ValueOr0(map, key);
 }
 
-void Machine::Fault(const char* access, uint16_t port) {
+bool Machine::Allowed(const char* access, uint16_t port) {
+    for (const auto& [first, last] : granted_)
+        if (port >= first && port <= last) return true;
     std::string text = Format("%s of port %.4x outside the granted ranges", {access, port});
     faults_.push_back(text);
     LogText("Simulator fault: " + text);
+    return false;
 }
 
 bool Machine::Request(const hw::RequestBlock& request, hw::RequestBlock* reply) {
     const uint32_t function = request.word[0];
-    if (function == drv::kHalt) {
-        ++halts_;
-        host::Halt();
-        return true;
-    }
     hw::RequestBlock out = request;
     {
         std::lock_guard guard(lock_);
         ++requests_[function];
         switch (function) {
+        case drv::kHalt:
+            break;
         case drv::kVersion:
             out.word[0] = driverVersion;
             break;
@@ -210,8 +232,7 @@ bool Machine::Request(const hw::RequestBlock& request, hw::RequestBlock* reply) 
             ++c2Reads_[static_cast<uint16_t>(request.word[1])];
             break;
         case drv::kReadMsr: {
-            auto it = msr_.find(request.word[1]);
-            uint64_t v = it == msr_.end() ? 0 : it->second;
+            const uint64_t v = ValueOr0(msr_, request.word[1]);
             out.word[0] = static_cast<uint32_t>(v);
             out.word[1] = static_cast<uint32_t>(v >> 32);
             break;
@@ -227,71 +248,60 @@ bool Machine::Request(const hw::RequestBlock& request, hw::RequestBlock* reply) 
         }
     }
     // Reading the C2 port puts the processor to sleep just as a halt does.
-    if (function == drv::kReadPort) host::Halt();
+    if (function == drv::kHalt || function == drv::kReadPort) host::Halt();
     if (reply) *reply = out;
     return true;
 }
 
-uint32_t Machine::PciDataLocked() const {
-    if (!(pciAddress_ & 0x80000000u)) return 0xFFFFFFFF;
-    PciAddress a{static_cast<uint8_t>(pciAddress_ >> 16), static_cast<uint8_t>((pciAddress_ >> 11) & 0x1F),
-                 static_cast<uint8_t>((pciAddress_ >> 8) & 7)};
-    auto f = pci_.find(a);
-    if (f == pci_.end() || !f->second.count(0)) return 0xFFFFFFFF;
-    auto r = f->second.find(static_cast<uint8_t>(pciAddress_ & 0xFC));
-    return r == f->second.end() ? 0 : r->second;
+uint32_t Machine::ConfigRead(PciRegister r) const {
+    const Registers* f = ExistingFunction(pci_, r.at);
+    return f ? ValueOr0(*f, r.reg) : 0xFFFFFFFF;
+}
+
+void Machine::ConfigWrite(PciRegister r, uint32_t value, uint32_t fixedBits) {
+    if (Registers* f = ExistingFunction(pci_, r.at)) {
+        uint32_t& stored = (*f)[r.reg];
+        stored = (value & ~fixedBits) | (stored & fixedBits);
+    }
+}
+
+uint32_t Machine::ConfigData() const {
+    const auto r = SelectedBy(pciAddress_);
+    return r ? ConfigRead(*r) : 0xFFFFFFFF;
 }
 
 uint8_t Machine::In8(uint16_t port) {
     std::lock_guard guard(lock_);
-    if (!Granted(port)) {
-        Fault("IN", port);
-        return 0xFF;
-    }
-    if (port == 0x23) return cyrix_.count(cyrixIndex_) ? cyrix_[cyrixIndex_] : 0;
-    if (port >= 0xCFC && port <= 0xCFF) return static_cast<uint8_t>(PciDataLocked() >> ((port - 0xCFC) * 8));
+    if (!Allowed("IN", port)) return 0xFF;
+    if (port == 0x23) return ValueOr0(cyrix_, cyrixIndex_);
+    if (port >= 0xCFC && port <= 0xCFF) return static_cast<uint8_t>(ConfigData() >> ((port - 0xCFC) * 8));
     return 0xFF;
 }
 
 void Machine::Out8(uint16_t port, uint8_t value) {
     std::lock_guard guard(lock_);
-    if (!Granted(port)) {
-        Fault("OUT", port);
-        return;
-    }
+    if (!Allowed("OUT", port)) return;
     if (port == 0x22) cyrixIndex_ = value;
     else if (port == 0x23) cyrix_[cyrixIndex_] = value;
 }
 
 uint32_t Machine::In32(uint16_t port) {
     std::lock_guard guard(lock_);
-    if (!Granted(port)) {
-        Fault("IN", port);
-        return 0xFFFFFFFF;
-    }
-    if (port == 0xCFC) return PciDataLocked();
+    if (!Allowed("IN", port)) return 0xFFFFFFFF;
+    if (port == 0xCFC) return ConfigData();
     return port == 0xCF8 ? pciAddress_ : 0xFFFFFFFF;
 }
 
 void Machine::Out32(uint16_t port, uint32_t value) {
     std::lock_guard guard(lock_);
-    if (!Granted(port)) {
-        Fault("OUT", port);
-        return;
-    }
+    if (!Allowed("OUT", port)) return;
     if (port == 0xCF8) {
         pciAddress_ = value;
-    } else if (port == 0xCFC && (pciAddress_ & 0x80000000u)) {
-        PciAddress a{static_cast<uint8_t>(pciAddress_ >> 16), static_cast<uint8_t>((pciAddress_ >> 11) & 0x1F),
-                     static_cast<uint8_t>((pciAddress_ >> 8) & 7)};
-        auto f = pci_.find(a);
-        if (f == pci_.end() || !f->second.count(0)) return;
-        const uint8_t reg = static_cast<uint8_t>(pciAddress_ & 0xFC);
-        uint32_t fixed = 0;
-        if (auto ro = pciReadOnly_.find(a); ro != pciReadOnly_.end())
-            if (auto r = ro->second.find(reg); r != ro->second.end()) fixed = r->second;
-        uint32_t& stored = f->second[reg];
-        stored = (value & ~fixed) | (stored & fixed);
+    } else if (port == 0xCFC) {
+        if (const auto r = SelectedBy(pciAddress_)) {
+            const auto readOnly = pciReadOnly_.find(r->at);
+            ConfigWrite(*r, value, readOnly == pciReadOnly_.end() ? 0 : ValueOr0(readOnly->second, r->reg));
+        }
     }
 }
 
@@ -304,50 +314,25 @@ bool Machine::CpuidPresent() const {
     return false;
 }
 
-hw::CpuidRegisters Machine::Cpuid(uint32_t leaf) const {
-    std::lock_guard guard(lock_);
-    auto it = cpuid_.find(leaf);
-    return it == cpuid_.end() ? hw::CpuidRegisters{0, 0, 0, 0} : it->second;
-}
+hw::CpuidRegisters Machine::Cpuid(uint32_t leaf) const { return Lookup(cpuid_, leaf); }
 
-uint64_t Machine::Msr(uint32_t reg) const {
-    std::lock_guard guard(lock_);
-    auto it = msr_.find(reg);
-    return it == msr_.end() ? 0 : it->second;
-}
+uint64_t Machine::Msr(uint32_t reg) const { return Lookup(msr_, reg); }
 
-uint8_t Machine::CyrixRegister(uint8_t index) const {
-    std::lock_guard guard(lock_);
-    auto it = cyrix_.find(index);
-    return it == cyrix_.end() ? 0 : it->second;
-}
+uint8_t Machine::CyrixRegister(uint8_t index) const { return Lookup(cyrix_, index); }
 
 uint32_t Machine::PciRead(PciAddress a, uint8_t reg) const {
     std::lock_guard guard(lock_);
-    auto f = pci_.find(a);
-    if (f == pci_.end() || !f->second.count(0)) return 0xFFFFFFFF;
-    auto r = f->second.find(static_cast<uint8_t>(reg & 0xFC));
-    return r == f->second.end() ? 0 : r->second;
+    return ConfigRead({a, static_cast<uint8_t>(reg & 0xFC)});
 }
 
 void Machine::PciWrite(PciAddress a, uint8_t reg, uint32_t value) {
     std::lock_guard guard(lock_);
-    auto f = pci_.find(a);
-    if (f != pci_.end() && f->second.count(0)) f->second[static_cast<uint8_t>(reg & 0xFC)] = value;
+    ConfigWrite({a, static_cast<uint8_t>(reg & 0xFC)}, value, 0);
 }
 
-uint64_t Machine::RequestCount(uint32_t function) const {
-    if (function == drv::kHalt) return halts_;
-    std::lock_guard guard(lock_);
-    auto it = requests_.find(function);
-    return it == requests_.end() ? 0 : it->second;
-}
+uint64_t Machine::RequestCount(uint32_t function) const { return Lookup(requests_, function); }
 
-uint64_t Machine::C2Reads(uint16_t port) const {
-    std::lock_guard guard(lock_);
-    auto it = c2Reads_.find(port);
-    return it == c2Reads_.end() ? 0 : it->second;
-}
+uint64_t Machine::C2Reads(uint16_t port) const { return Lookup(c2Reads_, port); }
 
 void Machine::RequestShutdown(uint16_t flags) {
     std::lock_guard guard(lock_);
@@ -370,12 +355,8 @@ std::string Machine::StateText() const {
     for (const auto& [a, regs] : pci_)
         for (const auto& [reg, v] : regs)
             out.Set("PCI", Format("%.2x:%.2x.%x@%.2x", {a.bus, a.device, a.function, reg}), Format("%.8x", {v}));
-    const uint32_t functions[] = {drv::kHalt, drv::kReadPort, drv::kReadMsr, drv::kWriteMsr, drv::kGrantPorts,
-                                  drv::kVersion};
-    for (uint32_t f : functions) {
-        uint64_t n = f == drv::kHalt ? halts_.load() : (requests_.count(f) ? requests_.at(f) : 0);
-        out.Set("Requests", std::to_string(f), std::to_string(n));
-    }
+    for (uint32_t f : {drv::kHalt, drv::kReadPort, drv::kReadMsr, drv::kWriteMsr, drv::kGrantPorts, drv::kVersion})
+        out.Set("Requests", std::to_string(f), std::to_string(ValueOr0(requests_, f)));
     out.sections.push_back({"C2Reads", {}});
     for (const auto& [port, n] : c2Reads_) out.Set("C2Reads", Format("%.4x", {port}), std::to_string(n));
     out.sections.push_back({"Ports", {}});

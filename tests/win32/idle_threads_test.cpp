@@ -25,8 +25,8 @@ protected:
             if (t) WaitForSingleObject(reinterpret_cast<HANDLE>(t->handle), 5000);
         CloseDriver();
     }
-    std::atomic<bool> chipsetOptimized{false};
-    std::atomic<uint32_t> c2PortAddress{0};
+    SharedCell<bool> chipsetOptimized;
+    SharedCell<uint32_t> c2PortAddress;
     TIdleThreads idle{WindowsIdleThreadPlatform(), chipsetOptimized, c2PortAddress};
 };
 
@@ -41,26 +41,44 @@ TEST_F(IdleThreadsOnWindows, ThreadsRunPinnedAtIdlePriorityAndAccrueKernelTime) 
         ASSERT_NE(idle.IdleThreads[cpu], nullptr);
         EXPECT_EQ(GetThreadPriority(reinterpret_cast<HANDLE>(idle.IdleThreads[cpu]->handle)), THREAD_PRIORITY_IDLE);
     }
+    // The idle threads' times together, in milliseconds (thread times have 10 ms steps).
+    uint64_t kernelMs = 0, userMs = 0;
+    auto readTimes = [&] {
+        kernelMs = userMs = 0;
+        for (int cpu = 0; cpu < idle.ProcessorCount; ++cpu) {
+            FILETIME created, exited, kernel, user;
+            if (!GetThreadTimes(reinterpret_cast<HANDLE>(idle.IdleThreads[cpu]->handle), &created, &exited, &kernel,
+                                &user))
+                return false;
+            kernelMs += ((static_cast<uint64_t>(kernel.dwHighDateTime) << 32) | kernel.dwLowDateTime) / 10000;
+            userMs += ((static_cast<uint64_t>(user.dwHighDateTime) << 32) | user.dwLowDateTime) / 10000;
+        }
+        return true;
+    };
     // An idle thread runs only when nothing else wants its processor: on a busy machine it
-    // may take a while before it has accrued anything.
-    uint64_t kernel = 0;
+    // may take a while before the threads have had 200 ms.
     const DWORD start = GetTickCount();
+    DWORD elapsed = 0;
     do {
         Sleep(50);
-        ASSERT_TRUE(idle.platform.KernelTime(idle.IdleThreads[0]->handle, kernel));
-    } while ((kernel == 0 || sim::Current().RequestCount(drv::kHalt) <= 100) && GetTickCount() - start < 10000);
-    FILETIME created, exited, kernelTime, user;
-    ASSERT_TRUE(GetThreadTimes(reinterpret_cast<HANDLE>(idle.IdleThreads[0]->handle), &created, &exited, &kernelTime, &user));
-    const uint64_t userMs = ((static_cast<uint64_t>(user.dwHighDateTime) << 32) | user.dwLowDateTime) / 10000;
-    printf("first idle thread after %lu ms: kernel %llu ms, user %llu ms, halts %llu\n", GetTickCount() - start,
-           kernel / 10000, userMs, static_cast<unsigned long long>(sim::Current().RequestCount(drv::kHalt)));
-    EXPECT_GT(kernel, 0u) << "the halting thread's time is kernel time";
-    // What it gets is kernel time, or the idle share would read low on an idle machine.
-    if (kernel / 10000 + userMs >= 100) {
-        EXPECT_GE(kernel / 10000, 4 * userMs) << "the halt's time is kernel time";
-    }
+        ASSERT_TRUE(readTimes());
+        elapsed = GetTickCount() - start;
+    } while (kernelMs + userMs < 200 && elapsed < 30000);
+    printf("idle threads after %lu ms: kernel %llu ms, user %llu ms, halts %llu\n", elapsed,
+           static_cast<unsigned long long>(kernelMs), static_cast<unsigned long long>(userMs),
+           static_cast<unsigned long long>(sim::Current().RequestCount(drv::kHalt)));
+    uint64_t firstKernel = 0;
+    EXPECT_TRUE(idle.platform.KernelTime(idle.IdleThreads[0]->handle, firstKernel));
     EXPECT_GT(sim::Current().RequestCount(drv::kHalt), 100u);
     EXPECT_NE(idle.IdleStartTick.load(), 0u);
+    // A halt that finds other work on its processor rests instead of spinning, and the host's
+    // work cuts the spins that remain short, so the halts' own bookkeeping (user time) weighs
+    // more. The split tells something only where processors were mostly free: 200 ms of the
+    // threads' time within 2 s. Elsewhere that is said, not passed over.
+    if (kernelMs + userMs < 200 || elapsed > 2000)
+        GTEST_SKIP() << "no processor to spare: " << kernelMs + userMs << " ms in " << elapsed << " ms";
+    // What they get is kernel time, or the idle share would read low on an idle machine.
+    EXPECT_GE(kernelMs, 4 * userMs) << "the halt's time is kernel time";
 }
 
 TEST_F(IdleThreadsOnWindows, SuspendedThreadsStopHaltingAndDestroyEndsThem) {
@@ -135,11 +153,17 @@ TEST(IdleThreadStack, ANewThreadKeepsNoStackItHasNotUsedAndStillUsesItAll) {
     EXPECT_TRUE(probe.deepUseWorks);
 }
 
-TEST_F(IdleThreadsOnWindows, PriorityLevelsReachTheThreads) {
+TEST_F(IdleThreadsOnWindows, TheSevenLevelsAreTheSystemsPriorities) {
     idle.CreateIdleThreads([](const std::string&) {});
-    idle.SetIdlePriority(5);
-    EXPECT_EQ(GetThreadPriority(reinterpret_cast<HANDLE>(idle.IdleThreads[0]->handle)), THREAD_PRIORITY_HIGHEST);
-    EXPECT_EQ(idle.IdleThreads[0]->PriorityLevel(), 5);
+    const int priorities[kPriorityLevels] = {THREAD_PRIORITY_IDLE,   THREAD_PRIORITY_LOWEST,       THREAD_PRIORITY_BELOW_NORMAL,
+                                             THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+                                             THREAD_PRIORITY_TIME_CRITICAL};
+    const HANDLE first = reinterpret_cast<HANDLE>(idle.IdleThreads[0]->handle);
+    for (int level = kPriorityLevels - 1; level >= 0; --level) {
+        idle.SetIdlePriority(level);
+        EXPECT_EQ(GetThreadPriority(first), priorities[level]) << "level " << level;
+        EXPECT_EQ(idle.IdleThreads[0]->PriorityLevel(), level);
+    }
     idle.SetIdlePriority(0);
 }
 

@@ -49,6 +49,26 @@ TEST(SimProfile, DefaultsWhenNothingIsGiven) {
     EXPECT_EQ(m.cpuidMode, sim::CpuidMode::Yes);
 }
 
+TEST(SimProfile, TheIniRulesAndTheFormsOfEachSection) {
+    sim::Machine m = sim::Machine::FromProfile(
+        "# a comment\n[machine]\nclockmhz=500\nClockMHz=733 ; the last one counts\nUnknown=1\n"
+        "[CPUID]\nAvailable=no\n0=00000002 756E6547\n"
+        "[MSR]\n10=00000001\n"
+        "[PCI]\n00:07.0@00=06861106\n00:07.0@41=12345678\nrubbish=1\n00:08.0@04=00000001\n"
+        "[Bogus]\nName=ignored\n"
+        "[PCI]\n00:07.1@00=05711106\n");
+    EXPECT_EQ(m.clockMHz, 733u);
+    EXPECT_EQ(m.name, "");
+    EXPECT_EQ(m.cpuidMode, sim::CpuidMode::No);
+    EXPECT_FALSE(m.CpuidPresent());
+    EXPECT_EQ(m.Cpuid(0).ebx, 0x756E6547u);
+    EXPECT_EQ(m.Cpuid(0).ecx, 0u) << "words left out read 0";
+    EXPECT_EQ(m.Msr(0x10), 0x0000000100000000ull) << "the high doubleword comes first";
+    EXPECT_EQ(m.PciRead({0, 7, 0}, 0x40), 0x12345678u) << "register 41h is the doubleword at 40h";
+    EXPECT_EQ(m.PciRead({0, 8, 0}, 0x04), 0xFFFFFFFFu) << "no register 00: no function";
+    EXPECT_EQ(m.PciRead({0, 7, 1}, 0), 0x05711106u) << "a section given twice is one section";
+}
+
 TEST(SimProfile, ShippedDefaultProfileMatchesTheBuiltInOne) {
     std::string shipped = ReadFixture("machines/athlon-xp-kt400.ini");
     ASSERT_FALSE(shipped.empty());
@@ -119,6 +139,61 @@ TEST(SimMachine, StateFileCountsRequestsReadsAndGrants) {
     EXPECT_EQ(state.Get("C2Reads", "4014"), "2");
     EXPECT_EQ(state.Get("Ports", "0"), "0CF8-0CFF");
     EXPECT_EQ(state.Get("MSR", "2A"), "00000000 04000000");
+}
+
+TEST(SimMachine, ReadOnlyBitsHoldAgainstThePortsButNotAgainstOthers) {
+    sim::Machine m = sim::Machine::FromProfile("[PCI]\n00:04.4@00=30571106\n00:04.4@40=0049AB20\n"
+                                               "[PCIReadOnly]\n00:04.4@40=0000FF00\n");
+    m.Request(hw::RequestBlock{{drv::kGrantPorts, 0xCF8, 0xCFF, 0}}, nullptr);
+    m.Out32(0xCF8, 0x80000000u | (4 << 11) | (4 << 8) | 0x40);
+    m.Out32(0xCFC, 0x12345678);
+    EXPECT_EQ(m.In32(0xCFC), 0x1234AB78u);
+    EXPECT_EQ(m.In8(0xCFD), 0xAB) << "the second byte through the byte ports";
+    m.Out32(0xCF8, 0x00000000u | (4 << 11) | (4 << 8) | 0x40);
+    EXPECT_EQ(m.In32(0xCFC), 0xFFFFFFFFu) << "without the enable bit nothing is selected";
+    m.PciWrite({0, 4, 4}, 0x40, 0x12345678);
+    EXPECT_EQ(m.PciRead({0, 4, 4}, 0x40), 0x12345678u);
+}
+
+// Every value a machine holds, set to something other than its default, survives both
+// ways of copying it.
+TEST(SimMachine, ACopyCarriesEverything) {
+    sim::Machine m = sim::Machine::FromProfile(
+        "[Machine]\nName=Copied\nProcessors=2\nPhysicalMemory=1048576\nClockMHz=450\nDriver=missing\n"
+        "DriverVersion=FF\nCyrixDivideQuirk=yes\nStateFile=s.ini\n[CPUID]\nAvailable=after-ccr4\n1=00000543\n"
+        "[MSR]\n2A=0 1\n[Cyrix]\nC3=10\n[PCI]\n00:00.0@00=31891106\n00:00.0@04=00000007\n"
+        "[PCIReadOnly]\n00:00.0@04=FFFFFFFF\n");
+    m.Request(hw::RequestBlock{{drv::kGrantPorts, 0x22, 0x23, 0}}, nullptr);
+    m.Request(hw::RequestBlock{{drv::kGrantPorts, 0xCF8, 0xCFF, 0}}, nullptr);
+    m.Request(hw::RequestBlock{{drv::kHalt, 0, 0, 0}}, nullptr);
+    m.Request(hw::RequestBlock{{drv::kReadPort, 0x4014, 0, 0}}, nullptr);
+    m.Out8(0x22, 0xC3);
+    m.Out32(0xCF8, 0x80000004u);
+    m.In8(0x80);
+    m.RequestShutdown(5);
+
+    sim::Machine constructed(m);
+    sim::Machine assigned;
+    assigned = m;
+    for (sim::Machine* c : {&constructed, &assigned}) {
+        EXPECT_EQ(c->name, "Copied");
+        EXPECT_EQ(c->processors, 2);
+        EXPECT_EQ(c->physicalMemory, 1048576u);
+        EXPECT_EQ(c->clockMHz, 450u);
+        EXPECT_FALSE(c->driverPresent);
+        EXPECT_EQ(c->driverVersion, 0xFFu);
+        EXPECT_TRUE(c->cyrixDivideQuirk);
+        EXPECT_EQ(c->stateFile, "s.ini");
+        EXPECT_EQ(c->cpuidMode, sim::CpuidMode::AfterCcr4);
+        EXPECT_EQ(c->Cpuid(1).eax, 0x543u);
+        EXPECT_EQ(c->StateText(), m.StateText()) << "registers, counts, grants, faults and shutdown";
+        EXPECT_EQ(c->In8(0x23), 0x10) << "the selected Cyrix register";
+        EXPECT_EQ(c->In32(0xCF8), 0x80000004u) << "the configuration address";
+        c->Out32(0xCFC, 0);
+        EXPECT_EQ(c->PciRead({0, 0, 0}, 4), 7u) << "the read-only bits kept register 04h as it was";
+        EXPECT_EQ(c->RequestCount(drv::kHalt), 1u);
+        EXPECT_EQ(c->ShutdownRequests(), 1u);
+    }
 }
 
 TEST(SimMachine, UnknownFunctionFails) {

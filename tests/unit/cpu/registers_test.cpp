@@ -197,4 +197,19 @@ TEST(ForEachProcessor, OneProcessorWithLock) {
     EXPECT_EQ(sim::Current().Msr(0x33), 0u) << "the caller's false wins";
 }
 
+TEST(ForEachProcessor, AffinityThatCannotBeReadLeavesTheProcessWhereItIs) {
+    TestCpu os;
+    os.fake.affinity = 0xF;
+    os.fake.affinityReadable = false;
+    UseFixture("intel-pentium-iii-coppermine");
+    os.cpu.IdentifyProcessor();
+
+    os.cpu.ForEachProcessor(true, 4);
+
+    EXPECT_TRUE(os.fake.affinitySets.empty()) << "no way back: the process is not moved";
+    EXPECT_EQ(os.fake.affinity, 0xFu);
+    EXPECT_EQ(sim::Current().RequestCount(drv::kWriteMsr), 1u) << "2Ah once, on the processor it runs on";
+    EXPECT_EQ(sim::Current().Msr(0x2A) & 0x04000000, 0x04000000u);
+}
+
 }  // namespace
