@@ -284,17 +284,58 @@ bool UpDownNotified(ControlWindows&, const Notice& n) {
 
 // ---- lists ----
 
-void UpdateListBox(ControlWindows&, ControlWindow& w, const Change&) {
-    auto& lb = As<ListBox>(w);
-    HWND h = w.window;
-    SendMessageA(h, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(h, LB_RESETCONTENT, 0, 0);
-    for (size_t i = 0; i < lb.Items().size(); ++i) {
-        SendMessageA(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lb.Items()[i].c_str()));
-        SendMessageA(h, LB_SETSEL, lb.Selected(static_cast<int>(i)), static_cast<LPARAM>(i));
+// The messages of the two kinds of list a window keeps.
+struct ListMessages {
+    UINT count, textLength, text, remove, insert;
+};
+constexpr ListMessages kListBoxMessages{LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, LB_DELETESTRING, LB_INSERTSTRING};
+constexpr ListMessages kComboBoxMessages{CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_DELETESTRING,
+                                         CB_INSERTSTRING};
+
+std::vector<std::string> ListedItems(HWND h, const ListMessages& m) {
+    std::vector<std::string> items(static_cast<size_t>(std::max<LRESULT>(SendMessageA(h, m.count, 0, 0), 0)));
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::string& text = items[i];
+        text.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageA(h, m.textLength, i, 0), 0)) + 1);
+        text.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageA(h, m.text, i, reinterpret_cast<LPARAM>(text.data())), 0)));
     }
-    SendMessageA(h, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(h, nullptr, TRUE);
+    return items;
+}
+
+// Brings the window's list to `items` by removing and inserting only the items between the
+// runs both lists share at their start and at their end: the rest stays, and with it the
+// scroll position, the selection and the anchor of a shift-click. An appended item
+// (`appended` >= 0) is inserted without reading the list.
+void SyncList(HWND h, const ListMessages& m, const std::vector<std::string>& items, int appended) {
+    if (appended >= 0 && SendMessageA(h, m.count, 0, 0) == appended) {
+        SendMessageA(h, m.insert, static_cast<WPARAM>(appended), reinterpret_cast<LPARAM>(items[static_cast<size_t>(appended)].c_str()));
+        return;
+    }
+    const std::vector<std::string> shown = ListedItems(h, m);
+    const auto [shownEnd, itemsEnd] = std::mismatch(shown.begin(), shown.end(), items.begin(), items.end());
+    const size_t front = static_cast<size_t>(shownEnd - shown.begin());
+    size_t back = 0;
+    while (back < shown.size() - front && back < items.size() - front &&
+           shown[shown.size() - 1 - back] == items[items.size() - 1 - back])
+        ++back;
+    for (size_t i = shown.size() - back; i-- > front;) SendMessageA(h, m.remove, i, 0);
+    for (size_t i = front; i < items.size() - back; ++i)
+        SendMessageA(h, m.insert, i, reinterpret_cast<LPARAM>(items[i].c_str()));
+}
+
+void SyncSelection(HWND h, const ListBox& lb, int index) {
+    const bool selected = lb.Selected(index);
+    if ((SendMessageA(h, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0) != selected)
+        SendMessageA(h, LB_SETSEL, selected, index);
+}
+
+void UpdateListBox(ControlWindows&, ControlWindow& w, const Change& change) {
+    const auto& lb = As<ListBox>(w);
+    if (Is(change, Property::Items)) SyncList(w.window, kListBoxMessages, lb.Items(), change.index);
+    if (change.property == Property::Selection || (change.property == Property::Items && change.index >= 0))
+        SyncSelection(w.window, lb, change.index);
+    else if (Is(change, Property::Items))  // new items: the window's selection follows the model's
+        for (int i = 0; i < static_cast<int>(lb.Items().size()); ++i) SyncSelection(w.window, lb, i);
 }
 
 bool ListBoxNotified(ControlWindows&, const Notice& n) {
@@ -306,16 +347,10 @@ bool ListBoxNotified(ControlWindows&, const Notice& n) {
 }
 
 void UpdateComboBox(ControlWindows&, ControlWindow& w, const Change& change) {
-    auto& cb = As<ComboBox>(w);
-    HWND h = w.window;
-    if (Is(change, Property::Items)) {
-        const int count = static_cast<int>(SendMessageA(h, CB_GETCOUNT, 0, 0));
-        if (count != static_cast<int>(cb.Items().size())) {
-            SendMessageA(h, CB_RESETCONTENT, 0, 0);
-            for (const auto& item : cb.Items()) SendMessageA(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-        }
-    }
-    SetText(h, cb.Text());
+    const auto& cb = As<ComboBox>(w);
+    if (Is(change, Property::Items)) SyncList(w.window, kComboBoxMessages, cb.Items(), change.index);
+    // Changing the list may change the edit text, so the text follows in either case.
+    SetText(w.window, cb.Text());
 }
 
 bool ComboBoxNotified(ControlWindows&, const Notice& n) {
@@ -333,36 +368,51 @@ void ListViewCreated(ControlWindows&, ControlWindow& w) {
     SendMessageA(w.window, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
 }
 
-void UpdateListView(ControlWindows&, ControlWindow& w, const Change&) {
-    auto& lv = As<ListView>(w);
-    HWND h = w.window;
-    const int columns = Header_GetItemCount(ListView_GetHeader(h));
-    for (int i = columns; i < static_cast<int>(lv.Columns().size()); ++i) {
+void InsertColumns(HWND h, const ListView& lv) {
+    const int have = Header_GetItemCount(ListView_GetHeader(h));
+    for (int i = have; i < static_cast<int>(lv.Columns().size()); ++i) {
         const ListView::Column& column = lv.Columns()[static_cast<size_t>(i)];
+        std::string caption = column.caption;
         LVCOLUMNA col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        std::string caption = column.caption;
         col.pszText = caption.data();
         col.cx = column.width;
         col.fmt = column.alignRight ? LVCFMT_RIGHT : LVCFMT_LEFT;
         SendMessageA(h, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
     }
-    const int rows = static_cast<int>(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0));
-    for (int r = 0; r < static_cast<int>(lv.Rows().size()); ++r) {
-        const auto& row = lv.Rows()[static_cast<size_t>(r)];
+}
+
+// Column 0 is the row's caption, column s its sub-item s.
+void SendCell(HWND h, const ListView& lv, int row, int column) {
+    const ListView::Row& r = lv.Rows()[static_cast<size_t>(row)];
+    std::string text = column == 0 ? r.caption : r.subItems[static_cast<size_t>(column - 1)];
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    SendMessageA(h, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// A new or resized row: inserted when missing, then every cell of it.
+void SendRow(HWND h, const ListView& lv, int row) {
+    if (row >= SendMessageA(h, LVM_GETITEMCOUNT, 0, 0)) {
+        std::string caption = lv.Rows()[static_cast<size_t>(row)].caption;
         LVITEMA item{};
         item.mask = LVIF_TEXT;
-        item.iItem = r;
-        std::string caption = row.caption;
+        item.iItem = row;
         item.pszText = caption.data();
-        if (r >= rows) SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        for (size_t s = 0; s < row.subItems.size(); ++s) {
-            std::string text = row.subItems[s];
-            item.iSubItem = static_cast<int>(s + 1);
-            item.pszText = text.data();
-            SendMessageA(h, LVM_SETITEMTEXTA, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&item));
-        }
+        SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
+    for (size_t s = 1; s <= lv.Rows()[static_cast<size_t>(row)].subItems.size(); ++s)
+        SendCell(h, lv, row, static_cast<int>(s));
+}
+
+void UpdateListView(ControlWindows&, ControlWindow& w, const Change& change) {
+    const auto& lv = As<ListView>(w);
+    if (Is(change, Property::Columns)) InsertColumns(w.window, lv);
+    if (change.property == Property::All)
+        for (int r = 0; r < static_cast<int>(lv.Rows().size()); ++r) SendRow(w.window, lv, r);
+    if (change.property == Property::Rows) SendRow(w.window, lv, change.index);
+    if (change.property == Property::Cell) SendCell(w.window, lv, change.index, change.subItem);
 }
 
 // ---- pictures ----
@@ -497,13 +547,18 @@ const ControlKindRow& RowOf(ControlKind kind) {
 
 bool HasWindow(const ControlKindRow& row) { return row.windowClass || row.create; }
 
+// The control's own window and its items' windows.
+std::vector<HWND> WindowsOf(const ControlWindow& w) {
+    std::vector<HWND> all{w.window};
+    all.insert(all.end(), w.items.begin(), w.items.end());
+    return all;
+}
+
 // Caption, visibility, enabled state, hint and focus, for all of the control's windows.
 void UpdateCommon(ControlWindows& v, ControlWindow& w, const Change& change) {
     const Control& c = *w.control;
     if (Is(change, Property::Caption) && w.row->showsCaption) SetText(w.window, c.Caption());
-    std::vector<HWND> all{w.window};
-    all.insert(all.end(), w.items.begin(), w.items.end());
-    for (HWND h : all) {
+    for (HWND h : WindowsOf(w)) {
         if (Is(change, Property::Visible)) Show(h, c.Visible());
         if (Is(change, Property::Enabled)) Enable(h, c.Enabled());
     }
@@ -658,20 +713,25 @@ void ControlWindows::CreateRadioItems(ControlWindow& w) {
         Enable(item, rg.Enabled());
         w.items.push_back(item);
     }
+    UpdateHints(w);
 }
 
+// Every window of the control shows its hint: a radio group's frame lets the mouse through
+// to its items, so they carry the hint too.
 void ControlWindows::UpdateHints(ControlWindow& w) {
     if (!tooltip_ || !w.window) return;
-    TOOLINFOA ti{};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = GetParent(w.window);
-    ti.uId = reinterpret_cast<UINT_PTR>(w.window);
-    SendMessageA(tooltip_, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
     std::string hint = w.control->Hint();
-    if (hint.empty()) return;
-    ti.lpszText = hint.data();
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    for (HWND h : WindowsOf(w)) {
+        TOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = GetParent(h);
+        ti.uId = reinterpret_cast<UINT_PTR>(h);
+        SendMessageA(tooltip_, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
+        if (hint.empty()) continue;
+        ti.lpszText = hint.data();
+        SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    }
 }
 
 void ControlWindows::Update(ControlWindow& w, const Change& change) {
