@@ -82,17 +82,17 @@ struct Notice {
 // One row per kind of control: how its window is made, mirrored and heard.
 struct ControlKindRow {
     ControlKind kind;
-    const char* windowClass;  // null: no window, or one made by `create`
-    DWORD style;              // besides WS_CHILD, and WS_VISIBLE while the control is visible
-    DWORD exStyle;
-    bool showsCaption;        // the window's text is the caption
-    bool common;              // caption, visibility, enabled state, hint and focus apply to its windows
-    int extraHeight;          // added to the model's height
-    DWORD (*styleOf)(const Control&);                        // styles that follow design-time properties
-    HWND (*create)(ControlWindows&, ControlWindow&);         // a window made another way
-    void (*created)(ControlWindows&, ControlWindow&);        // what is sent after creation
-    void (*update)(ControlWindows&, ControlWindow&, const Change&);  // the kind's own properties
-    bool (*notified)(ControlWindows&, const Notice&);
+    const char* windowClass = nullptr;  // null: no window, or one made by `create`
+    DWORD style = 0;                    // besides WS_CHILD, and WS_VISIBLE while the control is visible
+    DWORD exStyle = 0;
+    DWORD (*styleOf)(const Control&) = nullptr;  // styles that follow design-time properties
+    int extraHeight = 0;                         // added to the model's height
+    bool showsCaption = false;                   // the window's text is the caption
+    bool common = true;  // caption, visibility, enabled state, hint and focus apply to its windows
+    HWND (*create)(ControlWindows&, ControlWindow&) = nullptr;   // a window made another way
+    void (*created)(ControlWindows&, ControlWindow&) = nullptr;  // what is sent after creation
+    void (*update)(ControlWindows&, ControlWindow&, const Change&) = nullptr;  // the kind's own properties
+    bool (*notified)(ControlWindows&, const Notice&) = nullptr;
 };
 
 namespace {
@@ -184,9 +184,11 @@ HWND CreateUrlLabel(ControlWindows& v, ControlWindow& w) {
                                 static_cast<UrlLabel&>(*w.control).url);
 }
 
-bool LabelNotified(ControlWindows&, const Notice& n) {
-    if (n.message != WM_COMMAND || n.code != STN_CLICKED) return false;
-    if (const Handler& onClick = As<Label>(n.w).OnClick) onClick();
+// A click (command `Code`) runs the control's OnClick.
+template <typename T, UINT Code>
+bool Clicked(ControlWindows&, const Notice& n) {
+    if (n.message != WM_COMMAND || n.code != Code) return false;
+    if (const Handler& onClick = As<T>(n.w).OnClick) onClick();
     return true;
 }
 
@@ -194,12 +196,6 @@ DWORD ButtonStyle(const Control& c) { return static_cast<const Button&>(c).isDef
 
 void UpdateButton(ControlWindows&, ControlWindow& w, const Change& change) {
     if (Is(change, Property::Shield)) SendMessageA(w.window, BCM_SETSHIELD, 0, As<Button>(w).Shield() ? 1 : 0);
-}
-
-bool ButtonNotified(ControlWindows&, const Notice& n) {
-    if (n.message != WM_COMMAND || n.code != BN_CLICKED) return false;
-    if (const Handler& onClick = As<Button>(n.w).OnClick) onClick();
-    return true;
 }
 
 void UpdateCheckBox(ControlWindows&, ControlWindow& w, const Change& change) {
@@ -213,6 +209,8 @@ bool CheckBoxNotified(ControlWindows&, const Notice& n) {
 }
 
 // ---- radio groups ----
+
+void RadioGroupCreated(ControlWindows& v, ControlWindow& w) { v.CreateRadioItems(w); }
 
 void UpdateRadioGroup(ControlWindows& v, ControlWindow& w, const Change& change) {
     auto& rg = As<RadioGroup>(w);
@@ -474,24 +472,16 @@ void UpdateImage(ControlWindows&, ControlWindow& w, const Change& change) {
     if (Is(change, Property::Picture)) InvalidateRect(w.window, nullptr, TRUE);
 }
 
-bool ImageNotified(ControlWindows&, const Notice& n) {
+bool ImageNotified(ControlWindows& v, const Notice& n) {
     if (n.message == WM_DRAWITEM) {
         PaintImage(As<Image>(n.w), n.from, reinterpret_cast<const DRAWITEMSTRUCT*>(n.lp)->hDC);
         n.result = TRUE;
         return true;
     }
-    if (n.message != WM_COMMAND || n.code != STN_CLICKED) return false;
-    if (const Handler& onClick = As<Image>(n.w).OnClick) onClick();
-    return true;
+    return Clicked<Image, STN_CLICKED>(v, n);
 }
 
 // ---- windowless kinds ----
-
-bool MenuItemNotified(ControlWindows&, const Notice& n) {
-    if (n.message != WM_COMMAND) return false;
-    if (const Handler& onClick = As<MenuItem>(n.w).OnClick) onClick();
-    return true;
-}
 
 void UpdateTimer(ControlWindows& v, ControlWindow& w, const Change& change) {
     if (!Is(change, Property::Enabled) && !Is(change, Property::Interval)) return;
@@ -511,32 +501,41 @@ bool TimerNotified(ControlWindows&, const Notice& n) {
     return true;
 }
 
-// clang-format off
 const ControlKindRow kKindRows[] = {
-    // kind                  class            style                                  exStyle             caption common extra styleOf      create          created          update             notified
-    {ControlKind::PageControl, WC_TABCONTROLA, WS_CLIPSIBLINGS | TCS_MULTILINE,      WS_EX_CONTROLPARENT, false, true,  0, nullptr,     nullptr,        nullptr,         UpdatePageControl, PageControlNotified},
-    {ControlKind::TabSheet,    nullptr,        0,                                    0,                   false, false, 0, nullptr,     CreatePage,     nullptr,         UpdatePage,        nullptr},
-    {ControlKind::UrlLabel,    nullptr,        0,                                    0,                   true,  true,  0, nullptr,     CreateUrlLabel, nullptr,         nullptr,           nullptr},
-    {ControlKind::Label,       "STATIC",       SS_NOTIFY,                            0,                   true,  true,  0, LabelStyle,  nullptr,        nullptr,         nullptr,           LabelNotified},
-    {ControlKind::Button,      "BUTTON",       WS_TABSTOP,                           0,                   true,  true,  0, ButtonStyle, nullptr,        nullptr,         UpdateButton,      ButtonNotified},
-    {ControlKind::CheckBox,    "BUTTON",       WS_TABSTOP | BS_AUTOCHECKBOX,         0,                   true,  true,  0, nullptr,     nullptr,        nullptr,         UpdateCheckBox,    CheckBoxNotified},
-    {ControlKind::GroupBox,    "BUTTON",       BS_GROUPBOX,                          WS_EX_TRANSPARENT,   true,  true,  0, nullptr,     nullptr,        nullptr,         nullptr,           nullptr},
-    {ControlKind::RadioGroup,  "BUTTON",       BS_GROUPBOX,                          WS_EX_TRANSPARENT,   true,  true,  0, nullptr,     nullptr,        nullptr,         UpdateRadioGroup,  RadioGroupNotified},
-    {ControlKind::TrackBar,    TRACKBAR_CLASSA, WS_TABSTOP | TBS_AUTOTICKS | TBS_HORZ, 0,                 false, true,  0, nullptr,     nullptr,        TrackBarCreated, UpdateTrackBar,    TrackBarNotified},
-    {ControlKind::Edit,        "EDIT",         WS_TABSTOP | ES_AUTOHSCROLL,          WS_EX_CLIENTEDGE,    false, true,  0, EditStyle,   nullptr,        nullptr,         UpdateEdit,        EditNotified},
-    {ControlKind::UpDown,      UPDOWN_CLASSA,  UDS_ARROWKEYS,                        0,                   false, true,  0, nullptr,     nullptr,        UpDownCreated,   UpdateUpDown,      UpDownNotified},
-    {ControlKind::ListBox,     "LISTBOX",      WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
-                                                                                     WS_EX_CLIENTEDGE,    false, true,  0, nullptr,     nullptr,        nullptr,         UpdateListBox,     ListBoxNotified},
-    {ControlKind::ComboBox,    "COMBOBOX",     WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                                                                                     0,                   false, true,  kDropDownHeight,
-                                                                                                                            nullptr,     nullptr,        nullptr,         UpdateComboBox,    ComboBoxNotified},
-    {ControlKind::ListView,    WC_LISTVIEWA,   WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL,
-                                                                                     WS_EX_CLIENTEDGE,    false, true,  0, nullptr,     nullptr,        ListViewCreated, UpdateListView,    nullptr},
-    {ControlKind::Image,       "STATIC",       SS_OWNERDRAW | SS_NOTIFY,             0,                   false, true,  0, nullptr,     nullptr,        nullptr,         UpdateImage,       ImageNotified},
-    {ControlKind::MenuItem,    nullptr,        0,                                    0,                   false, false, 0, nullptr,     nullptr,        nullptr,         nullptr,           MenuItemNotified},
-    {ControlKind::Timer,       nullptr,        0,                                    0,                   false, false, 0, nullptr,     nullptr,        nullptr,         UpdateTimer,       TimerNotified},
+    {.kind = ControlKind::PageControl, .windowClass = WC_TABCONTROLA, .style = WS_CLIPSIBLINGS | TCS_MULTILINE,
+     .exStyle = WS_EX_CONTROLPARENT, .update = UpdatePageControl, .notified = PageControlNotified},
+    {.kind = ControlKind::TabSheet, .common = false, .create = CreatePage, .update = UpdatePage},
+    {.kind = ControlKind::UrlLabel, .showsCaption = true, .create = CreateUrlLabel},
+    {.kind = ControlKind::Label, .windowClass = "STATIC", .style = SS_NOTIFY, .styleOf = LabelStyle,
+     .showsCaption = true, .notified = Clicked<Label, STN_CLICKED>},
+    {.kind = ControlKind::Button, .windowClass = "BUTTON", .style = WS_TABSTOP, .styleOf = ButtonStyle,
+     .showsCaption = true, .update = UpdateButton, .notified = Clicked<Button, BN_CLICKED>},
+    {.kind = ControlKind::CheckBox, .windowClass = "BUTTON", .style = WS_TABSTOP | BS_AUTOCHECKBOX,
+     .showsCaption = true, .update = UpdateCheckBox, .notified = CheckBoxNotified},
+    {.kind = ControlKind::GroupBox, .windowClass = "BUTTON", .style = BS_GROUPBOX, .exStyle = WS_EX_TRANSPARENT,
+     .showsCaption = true},
+    {.kind = ControlKind::RadioGroup, .windowClass = "BUTTON", .style = BS_GROUPBOX, .exStyle = WS_EX_TRANSPARENT,
+     .showsCaption = true, .created = RadioGroupCreated, .update = UpdateRadioGroup, .notified = RadioGroupNotified},
+    {.kind = ControlKind::TrackBar, .windowClass = TRACKBAR_CLASSA, .style = WS_TABSTOP | TBS_AUTOTICKS | TBS_HORZ,
+     .created = TrackBarCreated, .update = UpdateTrackBar, .notified = TrackBarNotified},
+    {.kind = ControlKind::Edit, .windowClass = "EDIT", .style = WS_TABSTOP | ES_AUTOHSCROLL,
+     .exStyle = WS_EX_CLIENTEDGE, .styleOf = EditStyle, .update = UpdateEdit, .notified = EditNotified},
+    {.kind = ControlKind::UpDown, .windowClass = UPDOWN_CLASSA, .style = UDS_ARROWKEYS, .created = UpDownCreated,
+     .update = UpdateUpDown, .notified = UpDownNotified},
+    {.kind = ControlKind::ListBox, .windowClass = "LISTBOX",
+     .style = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
+     .exStyle = WS_EX_CLIENTEDGE, .update = UpdateListBox, .notified = ListBoxNotified},
+    {.kind = ControlKind::ComboBox, .windowClass = "COMBOBOX",
+     .style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, .extraHeight = kDropDownHeight,
+     .update = UpdateComboBox, .notified = ComboBoxNotified},
+    {.kind = ControlKind::ListView, .windowClass = WC_LISTVIEWA,
+     .style = WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL, .exStyle = WS_EX_CLIENTEDGE,
+     .created = ListViewCreated, .update = UpdateListView},
+    {.kind = ControlKind::Image, .windowClass = "STATIC", .style = SS_OWNERDRAW | SS_NOTIFY, .update = UpdateImage,
+     .notified = ImageNotified},
+    {.kind = ControlKind::MenuItem, .common = false, .notified = Clicked<MenuItem, 0>},
+    {.kind = ControlKind::Timer, .common = false, .update = UpdateTimer, .notified = TimerNotified},
 };
-// clang-format on
 
 const ControlKindRow& RowOf(ControlKind kind) {
     for (const ControlKindRow& row : kKindRows)
@@ -607,7 +606,9 @@ const ControlWindows::Target* ControlWindows::TargetOf(HWND window) const {
     const Target* t = window ? TargetOf(GetDlgCtrlID(window)) : nullptr;
     if (!t) return nullptr;
     // Another window may carry the same number: only our own window counts.
-    const HWND own = t->item < 0 ? t->record->window : t->record->items[static_cast<size_t>(t->item)];
+    const std::vector<HWND>& items = t->record->items;
+    const size_t item = static_cast<size_t>(t->item);
+    const HWND own = t->item < 0 ? t->record->window : item < items.size() ? items[item] : nullptr;
     return own == window ? t : nullptr;
 }
 
@@ -685,7 +686,6 @@ void ControlWindows::CreateWindowOf(ControlWindow& w) {
     }
     if (!w.window) return;
     SendMessageA(w.window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
-    if (row.kind == ControlKind::RadioGroup) CreateRadioItems(w);
     if (row.created) row.created(*this, w);
     UpdateHints(w);
     Update(w, {Property::All});

@@ -227,6 +227,66 @@ TEST_F(ControlWindowsTest, WindowsFollowHandlersThatChangeTheirOwnControl) {
     EXPECT_STREQ(text, "&Taskleiste");
 }
 
+// What the user does in the windows arrives in the model, and the model's answer in the windows.
+class ControlInputTest : public ControlWindowsTest {
+protected:
+    void SetUp() override {
+        ControlWindowsTest::SetUp();
+        controls.insert(controls.end(), {&temp, &arrows, &interval, &entry});
+        entry.SetItems({"Media Player", "Viewer"});
+    }
+    Edit temp{"EditTemp", 64, &page, Bounds{268, 150, 34, 21}, "75"};
+    UpDown arrows{"UpDown2", &page, Bounds{302, 150, 16, 21}, &temp, 1, 255, 75};
+    TrackBar interval{"TrackBarIdle", 44, &page, Bounds{268, 180, 200, 30}, 1, 100, 10};
+    ComboBox entry{"cbWindows", &other, Bounds{20, 26, 300, 21}, "Media Player"};
+};
+
+TEST_F(ControlInputTest, UserInputReachesTheModel) {
+    int arrowClicks = 0, intervalChanges = 0;
+    arrows.OnClick = [&] { ++arrowClicks; };
+    interval.OnChange = [&] { ++intervalChanges; };
+    Show();
+
+    // The upper arrow, pressed once: one step up, shown in the edit field beside it.
+    HWND up = view->WindowOf(arrows);
+    SendMessageA(up, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 2));
+    SendMessageA(up, WM_LBUTTONUP, 0, MAKELPARAM(8, 2));
+    Pump();
+    EXPECT_EQ(arrows.Position(), 76);
+    EXPECT_EQ(arrowClicks, 1);
+    char text[64] = "";
+    GetWindowTextA(view->WindowOf(temp), text, sizeof text);
+    EXPECT_STREQ(text, "76");
+    EXPECT_EQ(temp.Text(), "76");
+
+    // The track bar moved one step by the keyboard.
+    HWND bar = view->WindowOf(interval);
+    SendMessageA(bar, WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageA(bar, WM_KEYUP, VK_RIGHT, 0);
+    EXPECT_EQ(interval.Position(), 11);
+    EXPECT_EQ(intervalChanges, 1);
+    interval.SetPosition(40);
+    EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 40);
+
+    // A name chosen from the drop-down list becomes the entry's text; added names are listed.
+    HWND combo = view->WindowOf(entry);
+    SendMessageA(combo, CB_SETCURSEL, 1, 0);
+    SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(entry.Text(), "Viewer");
+    entry.Add("Viewer");
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 3);
+
+    // Another tab chosen: its page shows, the other one hides.
+    HWND tabRow = view->WindowOf(tabs);
+    SendMessageA(tabRow, TCM_SETCURSEL, 1, 0);
+    NMHDR nm{tabRow, static_cast<UINT_PTR>(GetDlgCtrlID(tabRow)), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(host, WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+    EXPECT_EQ(tabs.ActivePage(), &other);
+    EXPECT_TRUE(IsWindowVisible(view->WindowOf(other)));
+    EXPECT_FALSE(IsWindowVisible(view->WindowOf(page)));
+}
+
 TEST_F(ControlWindowsTest, TimerSwitchedThroughAnyControlRunsAndEscPressesOk) {
     int ticks = 0, presses = 0;
     timer.OnTimer = [&] { ++ticks; };
