@@ -192,7 +192,9 @@ bool Clicked(ControlWindows&, const Notice& n) {
     return true;
 }
 
-DWORD ButtonStyle(const Control& c) { return static_cast<const Button&>(c).isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
+DWORD ButtonStyle(const Control& c) {
+    return static_cast<const Button&>(c).isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
 
 void UpdateButton(ControlWindows&, ControlWindow& w, const Change& change) {
     if (Is(change, Property::Shield)) SendMessageA(w.window, BCM_SETSHIELD, 0, As<Button>(w).Shield() ? 1 : 0);
@@ -290,12 +292,17 @@ constexpr ListMessages kListBoxMessages{LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, 
 constexpr ListMessages kComboBoxMessages{CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_DELETESTRING,
                                          CB_INSERTSTRING};
 
+// A count or length the window answers; its errors (negative) count as 0.
+size_t Answer(HWND h, UINT message, WPARAM wp = 0, LPARAM lp = 0) {
+    return static_cast<size_t>(std::max<LRESULT>(SendMessageA(h, message, wp, lp), 0));
+}
+
 std::vector<std::string> ListedItems(HWND h, const ListMessages& m) {
-    std::vector<std::string> items(static_cast<size_t>(std::max<LRESULT>(SendMessageA(h, m.count, 0, 0), 0)));
+    std::vector<std::string> items(Answer(h, m.count));
     for (size_t i = 0; i < items.size(); ++i) {
         std::string& text = items[i];
-        text.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageA(h, m.textLength, i, 0), 0)) + 1);
-        text.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageA(h, m.text, i, reinterpret_cast<LPARAM>(text.data())), 0)));
+        text.resize(Answer(h, m.textLength, i) + 1);
+        text.resize(Answer(h, m.text, i, reinterpret_cast<LPARAM>(text.data())));
     }
     return items;
 }
@@ -305,13 +312,14 @@ std::vector<std::string> ListedItems(HWND h, const ListMessages& m) {
 // scroll position, the selection and the anchor of a shift-click. An appended item
 // (`appended` >= 0) is inserted without reading the list.
 void SyncList(HWND h, const ListMessages& m, const std::vector<std::string>& items, int appended) {
-    if (appended >= 0 && SendMessageA(h, m.count, 0, 0) == appended) {
-        SendMessageA(h, m.insert, static_cast<WPARAM>(appended), reinterpret_cast<LPARAM>(items[static_cast<size_t>(appended)].c_str()));
+    const size_t at = static_cast<size_t>(appended);
+    if (appended >= 0 && Answer(h, m.count) == at) {
+        SendMessageA(h, m.insert, at, reinterpret_cast<LPARAM>(items[at].c_str()));
         return;
     }
     const std::vector<std::string> shown = ListedItems(h, m);
-    const auto [shownEnd, itemsEnd] = std::mismatch(shown.begin(), shown.end(), items.begin(), items.end());
-    const size_t front = static_cast<size_t>(shownEnd - shown.begin());
+    const size_t front = static_cast<size_t>(
+        std::mismatch(shown.begin(), shown.end(), items.begin(), items.end()).first - shown.begin());
     size_t back = 0;
     while (back < shown.size() - front && back < items.size() - front &&
            shown[shown.size() - 1 - back] == items[items.size() - 1 - back])
