@@ -1,7 +1,8 @@
 // TQuillarForm: the main window. It is both the options window and the program's
 // controller; its controls are the working copy of the settings. This class holds the
-// decisions; the Windows view (form_win32.cpp) mirrors the controls into real windows and
-// supplies the platform services through FormHost.
+// decisions; the Windows side (form_win32.cpp, with ui/controls_win32 for the controls'
+// windows) mirrors the controls into real windows and supplies the platform services
+// through FormHost.
 #pragma once
 #include <cstdint>
 #include <memory>

@@ -1,42 +1,49 @@
 // The platform services of the main window: message boxes and dialogs, the splash, the
-// modal options window, the shell, and the tray menu.
+// shell and the picture library.
 #include "app/form_win32.h"
 
 #include <shellapi.h>
 
 #include "common/com_win32.h"
+#include "common/handles_win32.h"
+#include "common/window_win32.h"
 
 namespace {
 
 const char* const kSplashClass = "TSplash";
+// The splash: a client area of 392 x 131 pixels at 220 of 255 opacity, for two seconds.
+constexpr int kSplashWidth = 392, kSplashHeight = 131;
+constexpr BYTE kSplashOpacity = 220;
+constexpr DWORD kSplashTime = 2000;
 
 // The splash window: the program's name on white, shown for two seconds at start.
+void PaintSplash(HWND h, HDC dc) {
+    RECT r;
+    GetClientRect(h, &r);
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const RECT band{0, 0, r.right, 8};
+    const win32::Brush blue(CreateSolidBrush(RGB(40, 110, 190)));
+    FillRect(dc, &band, blue.Get());
+    SetBkMode(dc, TRANSPARENT);
+    {
+        const win32::Font font(
+            CreateFontA(-30, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial"));
+        const win32::Selection bold(dc, font.Get());
+        SetTextColor(dc, RGB(30, 60, 110));
+        RECT title{0, 28, r.right, 72};
+        DrawTextA(dc, "Quillar Vantor", -1, &title, DT_CENTER | DT_SINGLELINE);
+    }
+    RECT sub{0, 80, r.right, 110};
+    SetTextColor(dc, RGB(90, 90, 90));
+    DrawTextA(dc, "Starting...", -1, &sub, DT_CENTER | DT_SINGLELINE);
+}
+
 LRESULT CALLBACK SplashProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-        if (m == WM_PAINT) {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            RECT r;
-            GetClientRect(h, &r);
-            FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-            RECT band{0, 0, r.right, 8};
-            HBRUSH blue = CreateSolidBrush(RGB(40, 110, 190));
-            FillRect(dc, &band, blue);
-            DeleteObject(blue);
-            HFONT font = CreateFontA(-30, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-            HGDIOBJ old = SelectObject(dc, font);
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, RGB(30, 60, 110));
-            RECT title{0, 28, r.right, 72};
-            DrawTextA(dc, "Quillar Vantor", -1, &title, DT_CENTER | DT_SINGLELINE);
-            SelectObject(dc, old);
-            DeleteObject(font);
-            RECT sub{0, 80, r.right, 110};
-            SetTextColor(dc, RGB(90, 90, 90));
-            DrawTextA(dc, "Starting...", -1, &sub, DT_CENTER | DT_SINGLELINE);
-            EndPaint(h, &ps);
-            return 0;
-        }
-        return DefWindowProcA(h, m, w, l);
+    if (m != WM_PAINT) return DefWindowProcA(h, m, w, l);
+    PAINTSTRUCT ps;
+    PaintSplash(h, BeginPaint(h, &ps));
+    EndPaint(h, &ps);
+    return 0;
 }
 
 }  // namespace
@@ -56,18 +63,7 @@ int WindowsForm::MessageDialog(const std::string& text, DialogKind kind, unsigne
     return form_->dialogs.DSAMessageDlg(text, kind, buttons, defaultResult, helpContext);
 }
 
-void WindowsForm::ProcessMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (modal_ && IsDialogMessageA(window_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
+void WindowsForm::ProcessMessages() { win32::HandlePendingMessages(DialogWindow()); }
 
 void WindowsForm::Sleep(unsigned ms) { ::Sleep(ms); }
 
@@ -82,54 +78,18 @@ void WindowsForm::ShowSplash() {
         RegisterClassA(&wc);
         registered = true;
     }
-    const int w = 392, h = 131;
+    const int w = kSplashWidth, h = kSplashHeight;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     HWND splash = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED, kSplashClass, "Starting...",
                                   WS_POPUP, x, y, w, h, nullptr, nullptr, instance_, nullptr);
     if (!splash) return;
-    SetLayeredWindowAttributes(splash, 0, 220, LWA_ALPHA);
+    SetLayeredWindowAttributes(splash, 0, kSplashOpacity, LWA_ALPHA);
     ShowWindow(splash, SW_SHOWNA);
     UpdateWindow(splash);
     ProcessMessages();
-    ::Sleep(2000);
+    ::Sleep(kSplashTime);
     DestroyWindow(splash);
     ProcessMessages();
-}
-
-bool WindowsForm::OptionsVisible() { return window_ && IsWindowVisible(window_); }
-
-void WindowsForm::ShowOptionsModal() {
-    if (OptionsVisible()) return;
-    CreateControlWindows();
-    modal_ = true;
-    ShowWindow(window_, SW_SHOWNORMAL);
-    SetForegroundWindow(window_);
-    SetFocus(windows_.count(form_->ButtonOK) ? windows_.at(form_->ButtonOK) : window_);
-    MSG msg;
-    // The modal loop keeps timers, tray input and private messages flowing.
-    while (modal_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (IsDialogMessageA(window_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    modal_ = false;
-    ShowWindow(window_, SW_HIDE);
-}
-
-void WindowsForm::CloseOptions() {
-    modal_ = false;
-    PostMessageA(window_, WM_NULL, 0, 0);
-}
-
-void WindowsForm::Terminate() {
-    terminating_ = true;
-    modal_ = false;
-    PostQuitMessage(0);
 }
 
 uintptr_t WindowsForm::FindTaskbarWindow() { return reinterpret_cast<uintptr_t>(FindWindowA("Shell_TrayWnd", nullptr)); }
@@ -167,25 +127,4 @@ std::string WindowsForm::ProgramFolder() {
 
 uintptr_t WindowsForm::LoadCpuPicture(const std::string& libraryPath, const std::vector<std::string>& names) {
     return LoadPictureFromLibrary(libraryPath, names);
-}
-
-HMENU WindowsForm::BuildTrayMenu() {
-    form_->PopupMenuPopup();
-    HMENU menu = CreatePopupMenu();
-    for (MenuItem* item : form_->menu) {
-        if (item->separator) {
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-            continue;
-        }
-        AppendMenuA(menu, MF_STRING | (item->Checked() ? MF_CHECKED : 0), static_cast<UINT_PTR>(ids_[item]),
-                    item->Caption().c_str());
-    }
-    return menu;
-}
-
-void WindowsForm::RunMenuCommand(UINT id) {
-    auto it = byId_.find(static_cast<int>(id));
-    if (it == byId_.end() || it->second->kind != ControlKind::MenuItem) return;
-    auto* item = static_cast<MenuItem*>(it->second);
-    if (item->OnClick) item->OnClick();
 }

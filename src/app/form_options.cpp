@@ -34,7 +34,7 @@ void TQuillarForm::ButtonOKClick() {
         }
     } catch (const std::exception&) {
         PageControl1->SetActivePage(tsMonitor);
-        if (EditTemp->focusRequest) EditTemp->focusRequest();
+        EditTemp->SetFocus();
     }
     UpdateWindowWatchTimer();
 }

@@ -1,15 +1,16 @@
-// The Windows view of the main window: real windows for the controls, the platform
-// services of FormHost, the private messages and the timers.
+// The Windows side of the main window: the window itself with its messages (the private
+// ones, power, close), the platform services of FormHost, and the controls' windows
+// (ControlWindows, ui/controls_win32.h).
 #pragma once
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/form.h"
 #include "app/privileged_object_win32.h"
+#include "ui/controls_win32.h"
 #include "ui/tray_view_win32.h"
 
 class WindowsForm : public FormHost {
@@ -59,44 +60,26 @@ public:
 private:
     static LRESULT CALLBACK ApplicationProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    bool HandleChildNotification(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-
-    // Gives every control its id, its link to the windows and its timer at once; the
-    // controls' windows wait for the options window's first showing (CreateControlWindows).
-    void PrepareControls();
-    void CreateControlWindows();
-    void CreateControlWindow(Control& c);
-    void Update(Control& c);
-    HWND ParentWindowOf(const Control& c) const;
-    HFONT FontFor(const Control& c);
-    void ShowActivePage();
-    // The tab row holds the visible pages only, in their order.
-    std::vector<TabSheet*> VisiblePages() const;
-    void UpdateTabs();
-    void UpdateTimer(Timer& t);
-    void PaintBuiltinImage(HWND hwnd, const Image& image, HDC dc);
+    void RegisterClasses();
+    bool CreateMainWindow();
+    // The window's close box hides it; a close request from outside ends the program.
+    void WMClose();
     // WM_POWERBROADCAST: logged; a suspend hands over to the companion and ends the program.
     void WMPowerBroadcast(WPARAM code);
+    // The dialog keys (tab, Enter, Esc) work while the options window is shown.
+    HWND DialogWindow() const { return modal_ ? window_ : nullptr; }
 
     HINSTANCE instance_ = nullptr;
     HWND appWindow_ = nullptr;
     HWND window_ = nullptr;
-    HWND tooltip_ = nullptr;
     std::unique_ptr<TQuillarForm> form_;
     std::unique_ptr<ProgramTrayView> tray_;
     std::unique_ptr<TopLevelWindows> topLevelWindows_ = SystemTopLevelWindows();
     std::unique_ptr<ComPrivilegedObjectSource> privilegedObjects_;
-    std::map<const Control*, HWND> windows_;
-    std::map<const Control*, std::vector<HWND>> radioButtons_;
-    std::map<int, Control*> byId_;
-    std::map<const Control*, int> ids_;
-    std::map<std::string, HFONT> fonts_;
-    bool controlsCreated_ = false;
+    // The controls' windows; they are made at the options window's first showing.
+    std::unique_ptr<ControlWindows> controls_;
     bool modal_ = false;
-    bool terminating_ = false;
-    int nextId_ = 1000;
 };
 
 // The program's tray: the pictures of the resource `bitmapId`, a double click running

@@ -63,15 +63,8 @@ void TranslateComponent(Control& c) {
     if (c.kind == ControlKind::RadioGroup) {
         const std::string items = ReadLanguageText(c.tag + 2000);
         if (items.empty()) return;
-        auto& group = static_cast<RadioGroup&>(c);
-        // The selection is the same before and after, so this is no user change: the
-        // group's handler is kept out of it.
-        const int selected = group.ItemIndex();
-        Handler onClick = std::move(group.OnClick);
-        group.OnClick = nullptr;
-        group.SetItems(SplitCommaText(items));
-        group.SetItemIndex(selected);
-        group.OnClick = std::move(onClick);
+        // The selection stays where it was: no user change, so the group's handler stays out.
+        static_cast<RadioGroup&>(c).SetItems(SplitCommaText(items));
     }
 }
 

@@ -1,7 +1,5 @@
 #include "app/privileged_object_win32.h"
 
-#include <commctrl.h>
-
 #include <string>
 
 #include "common/com_win32.h"
@@ -132,5 +130,3 @@ std::wstring ProgramFilePath() {
         path.resize(path.size() * 2);
     }
 }
-
-void SetButtonShieldGlyph(HWND button, bool show) { SendMessageA(button, BCM_SETSHIELD, 0, show ? 1 : 0); }

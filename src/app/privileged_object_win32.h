@@ -52,6 +52,3 @@ private:
 
 // The running program's full file name, as the system reports it for its module.
 std::wstring ProgramFilePath();
-
-// Shows (or hides) the shield glyph on a button: BCM_SETSHIELD, wParam 0, lParam 1 or 0.
-void SetButtonShieldGlyph(HWND button, bool show);

@@ -1,8 +1,15 @@
 // The main window's controls as plain objects. They are the program's working copy of
 // the settings: the controller reads and writes them, and the Windows view mirrors them
-// into real windows. Assigning a value behaves like the user's change, but only when the
-// value differs from the current one: then the control's handler runs; an equal value
-// changes nothing.
+// into real windows.
+//
+// Every property changes the same way: only a different value changes anything, and then
+// the view is told which property changed (and which item, row or cell), so that it
+// updates only that. The values a user changes in a window (a check box's state, a radio
+// group's selection, a track bar's or arrows' position, an edit field's text) run the
+// control's handler when they change, whether the user or the program changed them: the
+// program relies on that (loading the settings sets the timers' intervals through the
+// track bars' handlers). Nothing else runs a handler: captions, hints, visibility, item
+// lists and cells change quietly.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -33,8 +40,39 @@ struct Bounds {
     int left = 0, top = 0, width = 0, height = 0;
 };
 
+// The properties a view mirrors. `All` is never sent by a control: the view uses it for a
+// window's first filling.
+enum class Property {
+    All,
+    Caption,
+    Hint,
+    Visible,
+    Enabled,
+    Focus,       // a request: the keyboard focus goes to the control
+    Checked,
+    Shield,
+    Items,       // index: the one item appended, or -1 for the whole list
+    ItemIndex,
+    Selection,   // index: the list item whose selection changed
+    Position,
+    Range,
+    Text,
+    Columns,     // index: the column added
+    Rows,        // index: the row added or resized
+    Cell,        // index: the row; subItem: the column (1 is the first sub-item)
+    Picture,
+    ActivePage,
+    Interval,
+};
+
+struct Change {
+    Property property;
+    int index = -1;
+    int subItem = -1;
+};
+
 class Control;
-using ChangeObserver = std::function<void(Control&)>;
+using ChangeObserver = std::function<void(Control&, const Change&)>;
 using Handler = std::function<void()>;
 
 class Control {
@@ -52,15 +90,20 @@ public:
     Bounds bounds;
 
     const std::string& Caption() const { return caption_; }
-    void SetCaption(const std::string& text);
+    void SetCaption(const std::string& text) { Assign(caption_, text, {Property::Caption}); }
     const std::string& Hint() const { return hint_; }
-    void SetHint(const std::string& text);
+    void SetHint(const std::string& text) { Assign(hint_, text, {Property::Hint}); }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v) { Assign(visible_, v, {Property::Visible}); }
+    // For a timer: whether it runs.
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v) { Assign(enabled_, v, {Property::Enabled}); }
+    // Puts the keyboard focus on the control's window, when it has one.
+    void SetFocus() { Notify({Property::Focus}); }
+
+    // Design-time properties, read when the control's window is made.
     // The help keyword: a spare text property (the sensor label keeps its pattern there).
     std::string helpKeyword;
-    bool Visible() const { return visible_; }
-    void SetVisible(bool v);
-    bool Enabled() const { return enabled_; }
-    void SetEnabled(bool v);
     bool bold = false;
     bool handCursor = false;
     bool wordWrap = false;
@@ -70,7 +113,21 @@ public:
     ChangeObserver observer;
 
 protected:
-    void Changed();
+    // The one way a property changes: a different value is stored and the view told;
+    // true when it changed.
+    template <typename T, typename V>
+    bool Assign(T& field, V&& value, Change change) {
+        if (field == value) return false;
+        field = std::forward<V>(value);
+        Notify(change);
+        return true;
+    }
+    void Notify(const Change& change) {
+        if (observer) observer(*this, change);
+    }
+    static void Run(const Handler& handler) {
+        if (handler) handler();
+    }
 
 private:
     std::string caption_;
@@ -98,10 +155,14 @@ public:
     Button(std::string name, int tag, Control* parent, Bounds b, std::string caption)
         : Control(ControlKind::Button, std::move(name), tag, parent, b, std::move(caption)) {}
     Handler OnClick;
-    bool isDefault = false;
-    bool isCancel = false;
-    bool shield = false;  // shows the elevation shield
-    void SetShield(bool on);
+    bool isDefault = false;  // Enter presses it
+    bool isCancel = false;   // Esc presses it
+    // The elevation shield beside the caption.
+    bool Shield() const { return shield_; }
+    void SetShield(bool on) { Assign(shield_, on, {Property::Shield}); }
+
+private:
+    bool shield_ = false;
 };
 
 class CheckBox : public Control {
@@ -124,7 +185,8 @@ public:
         : Control(ControlKind::RadioGroup, std::move(name), tag, parent, b, std::move(caption), std::move(hint)),
           items_(std::move(items)) {}
     const std::vector<std::string>& Items() const { return items_; }
-    // Replaces the items; the selection is cleared (callers that keep it select it again).
+    // Replaces the items; the selection stays on the same index (limited to the last item)
+    // and OnClick does not run: nobody chose anything.
     void SetItems(std::vector<std::string> items);
     int ItemIndex() const { return itemIndex_; }
     // Limits the index to -1 .. count - 1 and runs OnClick when the selection changes.
@@ -170,8 +232,6 @@ public:
     void SetText(const std::string& text);
     bool readOnly = false;
     Handler OnChange;
-    // Set by the view: puts the keyboard focus here.
-    Handler focusRequest;
 
 private:
     std::string text_;
@@ -185,9 +245,11 @@ public:
     Edit* associate;
     int Min() const { return min_; }
     int Max() const { return max_; }
+    // The position is not limited by a new range here (the caller limits it when it must).
     void SetRange(int min, int max);
     int Position() const { return position_; }
-    // Limits the position to the range and runs OnClick when it changes.
+    // Limits the position to the range; when it changes, the associated edit field shows
+    // it (as the arrows' buddy does) and OnClick runs.
     void SetPosition(int position);
     Handler OnClick;
 
@@ -200,15 +262,11 @@ public:
     ListBox(std::string name, Control* parent, Bounds b)
         : Control(ControlKind::ListBox, std::move(name), 0, parent, b) {}
     const std::vector<std::string>& Items() const { return items_; }
+    // Replaces the items; when they differ, nothing is selected any more.
     void SetItems(std::vector<std::string> items);
     void Add(const std::string& item);
-    // Index of the first item equal to `text` without regard to letter case, or -1.
-    int IndexOfIgnoreCase(const std::string& text) const;
     bool Selected(int index) const;
     void SetSelected(int index, bool selected);
-    // Removes every selected item.
-    void DeleteSelected();
-    bool multiSelect = true;
 
 private:
     std::vector<std::string> items_;
@@ -220,9 +278,9 @@ public:
     ComboBox(std::string name, Control* parent, Bounds b, std::string text)
         : Control(ControlKind::ComboBox, std::move(name), 0, parent, b), text_(std::move(text)) {}
     const std::string& Text() const { return text_; }
-    void SetText(const std::string& text);
+    void SetText(const std::string& text) { Assign(text_, text, {Property::Text}); }
     const std::vector<std::string>& Items() const { return items_; }
-    void SetItems(std::vector<std::string> items);
+    void SetItems(std::vector<std::string> items) { Assign(items_, std::move(items), {Property::Items}); }
     void Add(const std::string& item);
 
 private:
@@ -260,7 +318,7 @@ public:
     Image(std::string name, Control* parent, Bounds b) : Control(ControlKind::Image, std::move(name), 0, parent, b) {}
     // An opaque picture handle of the view (a bitmap on Windows); 0 for none.
     uintptr_t Picture() const { return picture_; }
-    void SetPicture(uintptr_t picture);
+    void SetPicture(uintptr_t picture) { Assign(picture_, picture, {Property::Picture}); }
     // Name of a picture built into the program (drawn by the view), used when Picture() is 0.
     std::string builtin;
     Handler OnClick;
@@ -280,7 +338,9 @@ public:
     PageControl(std::string name, Control* parent, Bounds b) : Control(ControlKind::PageControl, std::move(name), 0, parent, b) {}
     std::vector<TabSheet*> pages;
     TabSheet* ActivePage() const { return active_; }
-    void SetActivePage(TabSheet* page);
+    void SetActivePage(TabSheet* page) { Assign(active_, page, {Property::ActivePage}); }
+    // The pages whose tabs show (the visible ones), in their order.
+    std::vector<TabSheet*> VisiblePages() const;
 
 private:
     TabSheet* active_ = nullptr;
@@ -291,7 +351,7 @@ public:
     MenuItem(std::string name, int tag, std::string caption)
         : Control(ControlKind::MenuItem, std::move(name), tag, nullptr, {}, std::move(caption)) {}
     bool Checked() const { return checked_; }
-    void SetChecked(bool v);
+    void SetChecked(bool v) { Assign(checked_, v, {Property::Checked}); }
     bool separator = false;
     Handler OnClick;
 
@@ -299,18 +359,17 @@ private:
     bool checked_ = false;
 };
 
-// A window timer: runs OnTimer every `Interval` ms while enabled.
+// A window timer: runs OnTimer every `Interval` ms while Enabled(). It starts disabled.
 class Timer : public Control {
 public:
     explicit Timer(std::string name, unsigned interval = 1000)
-        : Control(ControlKind::Timer, std::move(name), 0, nullptr, {}), interval_(interval) {}
-    bool Enabled() const { return on_; }
-    void SetEnabled(bool v);
+        : Control(ControlKind::Timer, std::move(name), 0, nullptr, {}), interval_(interval) {
+        SetEnabled(false);
+    }
     unsigned Interval() const { return interval_; }
-    void SetInterval(unsigned ms);
+    void SetInterval(unsigned ms) { Assign(interval_, ms, {Property::Interval}); }
     Handler OnTimer;
 
 private:
-    bool on_ = false;
     unsigned interval_;
 };

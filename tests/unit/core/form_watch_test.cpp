@@ -29,7 +29,7 @@ protected:
 TEST_F(FormWatch, TickSwitchesCoolingOffWhileAListedWindowExists) {
     std::vector<bool> timerStates;
     form.TimerWindows->SetEnabled(true);
-    form.TimerWindows->observer = [&](Control&) { timerStates.push_back(form.TimerWindows->Enabled()); };
+    form.TimerWindows->observer = [&](Control&, const Change&) { timerStates.push_back(form.TimerWindows->Enabled()); };
 
     host.windows.titles = {"Program Manager", "song.mp3 - media player"};
     form.TimerWindowsTimer();
