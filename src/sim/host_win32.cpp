@@ -24,7 +24,14 @@ bool UnderWine() {
 // `long` is pointer-sized on both architectures (Windows' `long` is not, on x86-64).
 using LinuxLong = intptr_t;
 
+// The calls the halt makes, by their numbers on each architecture.
+struct LinuxCallNumbers {
+    LinuxLong open, pread64, schedSetScheduler, schedYield, nanoSleep, sendfile, clockGetTime;
+};
+
 #if defined(__x86_64__)
+constexpr LinuxCallNumbers kCall{.open = 2, .pread64 = 17, .schedSetScheduler = 144, .schedYield = 24,
+                                 .nanoSleep = 35, .sendfile = 40, .clockGetTime = 228};
 // Arguments in rdi, rsi, rdx, r10 and r8; the instruction itself clobbers rcx and r11.
 LinuxLong LinuxCall(LinuxLong number, LinuxLong a, LinuxLong b, LinuxLong c, LinuxLong d = 0, LinuxLong e = 0) {
     register LinuxLong r10 asm("r10") = d;
@@ -36,27 +43,15 @@ LinuxLong LinuxCall(LinuxLong number, LinuxLong a, LinuxLong b, LinuxLong c, Lin
                  : "rcx", "r11", "memory");
     return result;
 }
-constexpr LinuxLong kOpen = 2;
-constexpr LinuxLong kPread64 = 17;
-constexpr LinuxLong kSchedSetScheduler = 144;
-constexpr LinuxLong kSchedYield = 24;
-constexpr LinuxLong kNanoSleep = 35;
-constexpr LinuxLong kSendfile = 40;
-constexpr LinuxLong kClockGetTime = 228;
 #elif defined(__i386__)
+constexpr LinuxCallNumbers kCall{.open = 5, .pread64 = 180, .schedSetScheduler = 156, .schedYield = 158,
+                                 .nanoSleep = 162, .sendfile = 187, .clockGetTime = 265};
 // Arguments in ebx, ecx, edx, esi and edi.
 LinuxLong LinuxCall(LinuxLong number, LinuxLong a, LinuxLong b, LinuxLong c, LinuxLong d = 0, LinuxLong e = 0) {
     LinuxLong result;
     asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c), "S"(d), "D"(e) : "memory");
     return result;
 }
-constexpr LinuxLong kOpen = 5;
-constexpr LinuxLong kPread64 = 180;
-constexpr LinuxLong kSchedSetScheduler = 156;
-constexpr LinuxLong kSchedYield = 158;
-constexpr LinuxLong kNanoSleep = 162;
-constexpr LinuxLong kSendfile = 187;
-constexpr LinuxLong kClockGetTime = 265;
 #else
 #error "the simulated halt talks to a Linux kernel on i386 or x86-64"
 #endif
@@ -75,7 +70,7 @@ struct LinuxTimespec {  // the kernel's struct timespec of the calling architect
 LinuxLong Address(const void* p) { return reinterpret_cast<LinuxLong>(p); }
 
 LinuxLong OpenForLife(const char* path, LinuxLong flags) {
-    return LinuxCall(kOpen, Address(path), flags | kCloseOnExec, 0);
+    return LinuxCall(kCall.open, Address(path), flags | kCloseOnExec, 0);
 }
 
 // The host kernel under Wine. The halting thread's time must be kernel time, or the idle
@@ -89,20 +84,20 @@ public:
     void Spin() override {
         // The kernel passes zero pages to the null device: kernel work that touches no
         // memory. Where the kernel cannot, a yield does.
-        if (zero_ < 0 || null_ < 0 || LinuxCall(kSendfile, null_, zero_, 0, kSpinBytes) <= 0)
-            LinuxCall(kSchedYield, 0, 0, 0);
+        if (zero_ < 0 || null_ < 0 || LinuxCall(kCall.sendfile, null_, zero_, 0, kSpinBytes) <= 0)
+            LinuxCall(kCall.schedYield, 0, 0, 0);
     }
     int64_t Clock() override { return ClockTime(kClockMonotonic); }
     int64_t ThreadTime() override { return ClockTime(kClockThreadTime); }
     void SleepFor(int64_t nanoseconds) override {
         LinuxTimespec t{static_cast<LinuxLong>(nanoseconds / 1000000000), static_cast<LinuxLong>(nanoseconds % 1000000000)};
-        LinuxCall(kNanoSleep, Address(&t), 0, 0);
+        LinuxCall(kCall.nanoSleep, Address(&t), 0, 0);
     }
     int RunnableThreads() override {
         if (loadAverage_ < 0) return -1;
-        char text[128];
+        char text[128] = {};
         // Read afresh from the start each time.
-        const LinuxLong n = LinuxCall(kPread64, loadAverage_, Address(text), sizeof text, 0, 0);
+        const LinuxLong n = LinuxCall(kCall.pread64, loadAverage_, Address(text), sizeof text, 0, 0);
         if (n <= 0) return -1;
         return sim::RunnableInLoadAverage(std::string_view(text, static_cast<size_t>(n)));
     }
@@ -110,7 +105,7 @@ public:
 private:
     static int64_t ClockTime(LinuxLong clock) {
         LinuxTimespec t{};
-        LinuxCall(kClockGetTime, clock, Address(&t), 0);
+        LinuxCall(kCall.clockGetTime, clock, Address(&t), 0);
         return int64_t{t.sec} * 1000000000 + int64_t{t.nsec};
     }
 
@@ -133,7 +128,7 @@ void HaltOnLinux() {
     thread_local bool idleClass = false;
     if (!idleClass) {
         int param = 0;  // struct sched_param { int sched_priority; }
-        LinuxCall(kSchedSetScheduler, 0, kSchedIdle, Address(&param));
+        LinuxCall(kCall.schedSetScheduler, 0, kSchedIdle, Address(&param));
         idleClass = true;
     }
     const uint32_t id = GetCurrentThreadId();

@@ -4,6 +4,9 @@
 //   qprobe visible CLASS                 0 when the window exists and is visible
 //   qprobe threads EXE                   one line per thread: id priority kernel-ms user-ms
 //   qprobe wait-threads EXE MS           0 when EXE has a thread at idle priority within MS
+//   qprobe wait-ready MS                 0 when the program's start-up has run through within
+//                                        MS: its main window has taken on its application
+//                                        window as owner, the last step of start-up
 //   qprobe dialog TEXT MS [press]        waits for a dialog whose text contains TEXT, prints
 //                                        its caption and texts; "press" presses its first button,
 //                                        "send" presses it with a sent BM_CLICK (as UI automation)
@@ -251,6 +254,13 @@ int main(int argc, char** argv) {
             Sleep(50);
         } while (GetTickCount() - start < static_cast<DWORD>(std::atoi(argv[3])));
         return 1;
+    }
+    if (cmd == "wait-ready" && argc == 3) {
+        return WaitFor(std::atoi(argv[2]), [](const char*) {
+            const HWND main = FindWindowA("TQuillarForm", nullptr);
+            const HWND owner = main ? GetWindow(main, GW_OWNER) : nullptr;
+            return owner && ClassOf(owner) == "TQuillarApplication";
+        }, nullptr) ? 0 : 1;
     }
     if (cmd == "pid" && argc == 3) {
         auto ids = ProcessIds(argv[2]);
