@@ -39,6 +39,9 @@ start_display() {
 start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
+    # A new prefix's service manager starts services created later (the kernel driver's) only
+    # once the server has started again.
+    wineserver -k >/dev/null 2>&1 || true
   fi
   wineserver -p >/dev/null 2>&1 || true
   # No 2 s stall when a captioned window is hidden without a window manager.
