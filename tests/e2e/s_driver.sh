@@ -4,7 +4,6 @@
 # (the driver catches it and fails the request), and an MSR read answers 0, so what those
 # requests do to a processor is proven by the native tests only.
 
-DRIVER_SERVICE=QuillarPro
 DRIVER_FILE=$DRIVE_C/windows/system32/drivers/QuillarPro.sys
 
 driver_client() { wine "$BIN/driverclient.exe" "$@" 2>/dev/null | tr -d '\r'; }
@@ -14,7 +13,6 @@ answers() {
   got=$(driver_client request "${@:1:$#-1}")
   [ "$got" = "$expected" ] || { echo "    request ${*:1:$#-1}: $got (expected $expected)"; return 1; }
 }
-service_state() { wine sc query "$DRIVER_SERVICE" 2>/dev/null | tr -d '\r' | sed -n 's/.*STATE *: *[0-9]* *//p'; }
 # Type 1: a kernel driver.
 service_is_kernel_driver() {
   wine reg query "HKLM\\System\\CurrentControlSet\\Services\\$DRIVER_SERVICE" /v Type 2>/dev/null | tr -d '\r' | grep -q 'REG_DWORD *0x1$'
@@ -44,10 +42,10 @@ scenario_90_driver_kernel_service() {
   wineserver -k >/dev/null 2>&1
   start_wine
   wine sc start "$DRIVER_SERVICE" >/dev/null 2>&1
-  check "it starts (Wine's driver host loads it)" test "$(service_state)" = RUNNING
+  check "it starts (Wine's driver host loads it)" test "$(driver_state)" = RUNNING
 
   check "the program's own open and version check passes" \
-        test "$(driver_client open)" = "open: ok"
+        driver_opens
   check "function 1 answers 0x100 in word 1" driver_answers_version
   check "a block of the wrong size fails (0, 15, 17 bytes in; 8 and 32 out)" \
         eval 'answers 1 in=0 "failed 1784" && answers 1 in=15 "failed 1784" && answers 1 in=17 "failed 1784" &&
@@ -77,21 +75,21 @@ scenario_90_driver_kernel_service() {
   check "a C2 read and a halt the host refuses fail the request (the instruction faults under Wine)" \
         eval 'answers 10 0x4014 "failed 1117" && answers 70 out=0 "failed 1117"'
   check "... and the driver is still loaded and answering" \
-        eval 'test "$(service_state)" = RUNNING && driver_answers_version'
+        eval 'test "$(driver_state)" = RUNNING && driver_answers_version'
   check "a standard user's program opens it (Administrators for deny only)" \
         eval 'wine "$BIN/nonadmin.exe" "$(winepath -w "$BIN/driverclient.exe")" open 2>/dev/null | grep -q "open: ok"'
 
   # Stopping unloads it: the link and the device go, so the file can be replaced at once.
   wine sc stop "$DRIVER_SERVICE" >/dev/null 2>&1
-  check "it stops" eventually 10 eval 'test "$(service_state)" = STOPPED'
+  check "it stops" eventually 10 eval 'test "$(driver_state)" = STOPPED'
   check "... and the device is gone: the program's open fails with its own message" \
         test "$(driver_client open)" = "open: Couldn't open Quillar driver, make sure to reboot after installation!"
   cp "$BIN/QuillarPro.sys" "$DRIVER_FILE"
   wine sc start "$DRIVER_SERVICE" >/dev/null 2>&1
   check "a replaced file starts again without a restart" \
-        eval 'test "$(service_state)" = RUNNING && test "$(driver_client open)" = "open: ok"'
+        eval 'test "$(driver_state)" = RUNNING && driver_opens'
   wine sc stop "$DRIVER_SERVICE" >/dev/null 2>&1
-  eventually 10 eval 'test "$(service_state)" = STOPPED'
+  eventually 10 eval 'test "$(driver_state)" = STOPPED'
   wine sc delete "$DRIVER_SERVICE" >/dev/null 2>&1
   rm -f "$DRIVER_FILE"
   check "stopped and deleted: no service left" eval '! wine sc query "$DRIVER_SERVICE" >/dev/null 2>&1'
