@@ -32,8 +32,9 @@ set(QUILLAR_PEIMAGE ${CMAKE_SOURCE_DIR}/tools/driver/peimage.py)
 function(quillar_driver arch output)
   if(arch STREQUAL "i386")
     set(triplet i686-w64-mingw32)
-    # The processors the program looks after (Pentium, K6, WinChip, 6x86) have no CMOV.
-    set(arch_flags -march=i586)
+    # The processors the program looks after (Pentium, K6, WinChip, 6x86) have no CMOV. No
+    # unwind tables: nothing in the kernel reads them on i386 (x86-64's are its exception data).
+    set(arch_flags -march=i586 -fno-asynchronous-unwind-tables -fno-unwind-tables)
     set(entry _DriverEntry@8)
   else()
     set(triplet x86_64-w64-mingw32)

@@ -132,6 +132,7 @@ NTSTATUS Finish(PIRP irp, NTSTATUS status, ULONG_PTR information) {
     return status;
 }
 
+// Opening, the last handle's clean-up and closing need nothing of the driver.
 NTSTATUS NTAPI CreateClose(PDEVICE_OBJECT, PIRP irp) { return Finish(irp, STATUS_SUCCESS, 0); }
 
 // Buffered requests: the input block and the reply share the system's copy of the buffer.
@@ -193,6 +194,7 @@ extern "C" NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING) {
         return status;
     }
     driver->MajorFunction[IRP_MJ_CREATE] = CreateClose;
+    driver->MajorFunction[IRP_MJ_CLEANUP] = CreateClose;
     driver->MajorFunction[IRP_MJ_CLOSE] = CreateClose;
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DeviceControl;
     driver->DriverUnload = Unload;

@@ -4,7 +4,14 @@
 # (the driver catches it and fails the request), and an MSR read answers 0, so what those
 # requests do to a processor is proven by the native tests only.
 
-DRIVER_FILE=$DRIVE_C/windows/system32/drivers/QuillarPro.sys
+# Where the driver host of the run's architecture finds \SystemRoot\System32\drivers: a
+# 32-bit program's in a 64-bit prefix is the 32-bit system folder (services registered by the
+# 32-bit service tool run in the 32-bit host there).
+if [ "$QUILLAR_ARCH" = i686 ] && [ -d "$DRIVE_C/windows/syswow64" ]; then
+  DRIVER_FILE=$DRIVE_C/windows/syswow64/drivers/QuillarPro.sys
+else
+  DRIVER_FILE=$DRIVE_C/windows/system32/drivers/QuillarPro.sys
+fi
 
 driver_client() { wine "$BIN/driverclient.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # answers REQUEST... EXPECTED: the client's line for the request is EXPECTED
@@ -34,6 +41,7 @@ scenario_90_driver_kernel_service() {
   fi
   wine sc stop "$DRIVER_SERVICE" >/dev/null 2>&1
   wine sc delete "$DRIVER_SERVICE" >/dev/null 2>&1
+  mkdir -p "$(dirname "$DRIVER_FILE")"
   cp "$BIN/QuillarPro.sys" "$DRIVER_FILE"
   wine sc create "$DRIVER_SERVICE" type= kernel start= demand \
        binPath= '\SystemRoot\System32\drivers\QuillarPro.sys' >/dev/null 2>&1
