@@ -6,7 +6,6 @@
 ; An administrator installs for all users into Program Files; anyone else into their own
 ; folder (%LOCALAPPDATA%\Programs\Quillar). /D=<folder> chooses another folder, /S runs silently.
 ;
-;
 ; An administrator's installation also installs the kernel driver QuillarPro.sys, the one
 ; matching the system (the x86-64 driver on 64-bit Windows, DRIVER64 when making the
 ; installer), into the system's drivers folder, registers it as a kernel service that starts

@@ -1,6 +1,7 @@
 // The kernel side of QuillarPro.sys: the device, its link and its security, the dispatch of
 // requests and unloading. What a request may do is decided in protocol.cpp; the instructions
 // are in privileged_x86.S.
+//
 // The kernel headers declare a few functions that the compiler's intrinsics header defines
 // as well, which C++ refuses; the intrinsics' own versions are left out (and the store fence,
 // which needs SSE, is not wanted in this code).
