@@ -54,9 +54,18 @@ Unicode false
 !define ERROR_SERVICE_ALREADY_RUNNING 1056
 !define ERROR_INVALID_IMAGE_HASH 577
 
-!define TEXT_UNSIGNED "Windows did not start the Quillar driver: this 64-bit Windows starts only drivers that carry a signature it trusts, and the Quillar driver has none.$\r$\n$\r$\nQuillar is installed, but it cannot cool until Windows starts the driver. The manual says how to let Windows start it (test mode)."
-!define TEXT_NOT_STARTED "The Quillar driver could not be started (system error $0).$\r$\n$\r$\nQuillar is installed, but it cannot cool until the driver runs."
-!define TEXT_NOT_ADMIN "Quillar is installed for you, but it cannot cool yet: cooling needs the Quillar driver, which only an administrator can install. Ask an administrator to run this setup."
+; What the user is told about the driver, in two parts: a box shows them as two paragraphs, the
+; installation's details (all a silent run keeps) as one line.
+!define TEXT_UNSIGNED_1 "Windows did not start the Quillar driver: this 64-bit Windows starts only drivers that carry a signature it trusts, and the Quillar driver has none."
+!define TEXT_UNSIGNED_2 "Quillar is installed, but it cannot cool until Windows starts the driver. The manual says how to let Windows start it (test mode)."
+!define TEXT_NOT_STARTED_1 "The Quillar driver could not be started (system error $0)."
+!define TEXT_NOT_STARTED_2 "Quillar is installed, but it cannot cool until the driver runs."
+!define TEXT_NOT_ADMIN_1 "Quillar is installed for you, but it cannot cool yet: cooling needs the Quillar driver, which only an administrator can install."
+!define TEXT_NOT_ADMIN_2 "Ask an administrator to run this setup."
+!macro TELL first second icon
+  DetailPrint "${first} ${second}"
+  MessageBox MB_OK|${icon} "${first}$\r$\n$\r$\n${second}" /SD IDOK
+!macroend
 
 Var IsAdmin
 
@@ -225,11 +234,9 @@ Function InstallDriver
   ${If} $3 != started
     ${If} ${RunningX64}
     ${AndIf} $0 = ${ERROR_INVALID_IMAGE_HASH}
-      DetailPrint "${TEXT_UNSIGNED}"
-      MessageBox MB_OK|MB_ICONEXCLAMATION "${TEXT_UNSIGNED}" /SD IDOK
+      !insertmacro TELL "${TEXT_UNSIGNED_1}" "${TEXT_UNSIGNED_2}" MB_ICONEXCLAMATION
     ${Else}
-      DetailPrint "${TEXT_NOT_STARTED}"
-      MessageBox MB_OK|MB_ICONEXCLAMATION "${TEXT_NOT_STARTED}" /SD IDOK
+      !insertmacro TELL "${TEXT_NOT_STARTED_1}" "${TEXT_NOT_STARTED_2}" MB_ICONEXCLAMATION
     ${EndIf}
   ${EndIf}
   Pop $3
@@ -295,8 +302,7 @@ Section "Quillar"
   ${If} $IsAdmin == "1"
     Call InstallDriver
   ${Else}
-    DetailPrint "${TEXT_NOT_ADMIN}"
-    MessageBox MB_OK|MB_ICONINFORMATION "${TEXT_NOT_ADMIN}" /SD IDOK
+    !insertmacro TELL "${TEXT_NOT_ADMIN_1}" "${TEXT_NOT_ADMIN_2}" MB_ICONINFORMATION
   ${EndIf}
 SectionEnd
 
