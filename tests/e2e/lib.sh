@@ -39,6 +39,9 @@ start_display() {
 start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
+    # A new prefix's service manager starts services created later (the kernel driver's) only
+    # once the server has started again.
+    wineserver -k >/dev/null 2>&1 || true
   fi
   wineserver -p >/dev/null 2>&1 || true
   # No 2 s stall when a captioned window is hidden without a window manager.
@@ -202,6 +205,15 @@ program_files32() {
 }
 
 log_has() { grep -qF -- "$1" "$LOG" 2>/dev/null; }
+
+# The kernel driver's service in the prefix: its state as the service manager says it
+# (RUNNING, STOPPED, or nothing when there is no such service), and whether the program's own
+# open and version check passes against the driver (driverclient.exe open).
+DRIVER_SERVICE=QuillarPro
+driver_state() { wine sc query "$DRIVER_SERVICE" 2>/dev/null | tr -d '\r' | sed -n 's/.*STATE *: *[0-9]* *//p'; }
+driver_running() { [ "$(driver_state)" = RUNNING ]; }
+no_driver_service() { ! wine sc query "$DRIVER_SERVICE" >/dev/null 2>&1; }
+driver_opens() { wine "$BIN/driverclient.exe" open 2>/dev/null | grep -q "open: ok"; }
 
 # eventually SECONDS command... -> retries the command every 0.2 s until it succeeds or the
 # time is up (a deadline instead of a fixed sleep, so a busy machine only makes it slower)

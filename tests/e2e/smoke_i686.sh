@@ -7,6 +7,8 @@
 #   Quillar.exe       without a driver shows its driver error box and ends
 #   Ostrilon.dll      the raw client cases of the Windows tests, in one process
 #   QuillarSetup.exe  /S installs for an administrator into Program Files (Ostrilon said "1")
+#                     with the kernel driver as a running service; its uninstaller removes
+#                     both (one installation and one removal: each is a 32-bit start)
 # Prints "smoke i686 (WAY): N passed, M failed, K skipped".
 # Usage: tests/e2e/smoke_i686.sh [--prepare]   --prepare only creates the prefix (SMOKE_PREFIX,
 # default build/smoke-i686/prefix); under emulation that alone takes about three minutes.
@@ -114,7 +116,15 @@ WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" wine32 "$I686/Quillar
 check "QuillarSetup.exe ($way): an administrator's installation goes to $files (Ostrilon said \"1\")" \
       eventually 30 cmp -s "$dir/Quillar.exe" "$I686/Quillar.exe"
 check "QuillarSetup.exe ($way): with its uninstaller" test -f "$dir/Uninstall.exe"
+check "QuillarSetup.exe ($way): the driver runs as a kernel service and the program's open check passes" \
+      eval 'driver_running && driver_opens'
 note "installer done"
+# The uninstaller runs on from a copy of itself: a second 32-bit start.
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" wine32 "$dir/Uninstall.exe" /S
+check "Uninstall.exe ($way): removes the installation" eventually $((start_ms / 1000)) test ! -e "$dir"
+check "Uninstall.exe ($way): ... and the driver's service and file" \
+      eval 'no_driver_service && test ! -e "$DRIVE_C/windows/system32/drivers/QuillarPro.sys"'
+note "uninstaller done"
 
 echo
 echo "smoke i686 ($way): $E2E_PASSED passed, $E2E_FAILED failed, $E2E_SKIPPED skipped ($(( $(date +%s) - started )) s)"
