@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/com_win32.h"
+#include "common/handles_win32.h"
 
 const char* const kUrlLabelClass = "TUrlLabel";
 
@@ -25,7 +26,6 @@ public:
     }
     ~UrlLabelWindow() override {
         DestroyMenu(menu_);
-        if (font_) DeleteObject(font_);
     }
     UrlLabelWindow(const UrlLabelWindow&) = delete;
     UrlLabelWindow& operator=(const UrlLabelWindow&) = delete;
@@ -56,10 +56,7 @@ public:
         LOGFONTA lf{};
         if (!base || !GetObjectA(base, sizeof lf, &lf)) GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
         lf.lfUnderline = label.FontUnderline;
-        HFONT font = CreateFontIndirectA(&lf);
-        if (!font) return;
-        if (font_) DeleteObject(font_);
-        font_ = font;
+        if (HFONT font = CreateFontIndirectA(&lf)) font_.Reset(font);
     }
 
     void Paint(HDC dc) {
@@ -72,13 +69,12 @@ public:
                                   reinterpret_cast<LPARAM>(window_))
                    : 0);
         FillRect(dc, &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
-        HGDIOBJ old = SelectObject(dc, font_);
+        const win32::Selection font(dc, font_.Get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, IsWindowEnabled(window_) ? static_cast<COLORREF>(label.FontColor) : GetSysColor(COLOR_GRAYTEXT));
         // An address may hold "&": it is shown, not taken as an accelerator.
         DrawTextA(dc, label.Caption.c_str(), static_cast<int>(label.Caption.size()), &r,
                   DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-        SelectObject(dc, old);
     }
 
     // Runs one of the label's mouse events and repaints when its colour changed.
@@ -103,7 +99,7 @@ public:
         if (command == kUrlLabelCopyCommand) label.CopyClick();
     }
 
-    HFONT Font() const { return font_; }
+    HFONT Font() const { return font_.Get(); }
     HCURSOR Cursor() const { return cursor_; }
 
     TUrlLabel label;
@@ -111,7 +107,7 @@ public:
 private:
     HWND window_;
     HMENU menu_ = nullptr;
-    HFONT font_ = nullptr;
+    win32::Font font_;
     HCURSOR cursor_ = nullptr;
 };
 
