@@ -117,7 +117,7 @@ check "QuillarSetup.exe ($way): an administrator's installation goes to $files (
       eventually 30 cmp -s "$dir/Quillar.exe" "$I686/Quillar.exe"
 check "QuillarSetup.exe ($way): with its uninstaller" test -f "$dir/Uninstall.exe"
 check "QuillarSetup.exe ($way): the driver runs as a kernel service and the program's open check passes" \
-      eval 'driver_running && driver_opens'
+      eventually 30 eval 'driver_running && driver_opens'
 note "installer done"
 # The uninstaller runs on from a copy of itself: a second 32-bit start.
 WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" wine32 "$dir/Uninstall.exe" /S
