@@ -195,7 +195,16 @@ skip() {  # skip "description" "why"
 I686_BIN=${QUILLAR_I686_BIN:-$E2E_ROOT/build/win32}
 i686_programs_run() { [ "$QUILLAR_I686_RUNS" = native ] && [ -f "$I686_BIN/QuillarSetup.exe" ]; }
 # Runs a 32-bit program through the 32-bit loader, whichever architecture the run is for.
-wine32() { /usr/bin/wine "$@"; }
+# Under emulation the 32-bit C library cannot load its unwinder late (when a thread first
+# ends), and without it the first thread to end takes the whole process down: so it is
+# loaded at the start.
+wine32() {
+  if [ "$QUILLAR_I686_RUNS" = emulated ]; then
+    LD_PRELOAD=libgcc_s.so.1${LD_PRELOAD:+:$LD_PRELOAD} /usr/bin/wine "$@"
+  else
+    /usr/bin/wine "$@"
+  fi
+}
 # The 32-bit programs' Program Files folder, as a Windows path: its own in a 64-bit prefix
 # (asked of the prefix's own command processor, so no 32-bit program has to start).
 program_files32() {

@@ -10,8 +10,8 @@
 #                     with the kernel driver as a running service; its uninstaller removes
 #                     both (one installation and one removal: each is a 32-bit start)
 # Prints "smoke i686 (WAY): N passed, M failed, K skipped".
-# Usage: tests/e2e/smoke_i686.sh [--prepare]   --prepare only creates the prefix (SMOKE_PREFIX,
-# default build/smoke-i686/prefix); under emulation that alone takes about three minutes.
+# Usage: tests/e2e/smoke_i686.sh, in the prefix SMOKE_PREFIX (default build/smoke-i686/prefix);
+# under emulation making a new prefix alone takes about four minutes.
 set -u
 export QUILLAR_ARCH=x86-64
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -29,12 +29,6 @@ way=$QUILLAR_I686_RUNS
 if [ "$way" != none ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
-fi
-if [ "${1:-}" = --prepare ]; then
-  start_wine
-  stop_wine
-  echo "smoke i686 ($way): prefix ready after $(( $(date +%s) - started )) s"
-  exit 0
 fi
 if [ "$way" = none ]; then
   echo "smoke i686: this machine runs no 32-bit code and has no emulation for it (scripts/setup registers it as root)"
@@ -58,12 +52,12 @@ note() { echo "   [$(( $(date +%s) - started )) s] $*"; }
 ostrilon_filter='Ostrilon.*'
 # The case that runs the tools as another user starts three more 32-bit processes.
 [ "$way" = emulated ] && ostrilon_filter='Ostrilon.*:-Ostrilon.NonAdministratorGetsZero'
-(cd "$I686/tests" && exec /usr/bin/wine win32_tests.exe --gtest_brief=1 --gtest_filter="$ostrilon_filter") \
+(cd "$I686/tests" && wine32 win32_tests.exe --gtest_brief=1 --gtest_filter="$ostrilon_filter") \
   >"$WORK/ostrilon.out" 2>&1 &
 ostrilon_pid=$!
 
 # --- Quillar.exe without a driver (in the background too) ------------------------------------
-(cd "$I686" && exec /usr/bin/wine Quillar.exe) >/dev/null 2>&1 &
+(cd "$I686" && wine32 Quillar.exe) >/dev/null 2>&1 &
 real_pid=$!
 
 # --- QuillarSim.exe: icon, cooling, quit -----------------------------------------------------
@@ -72,7 +66,7 @@ rm -f "$state"
 profile=$(profile_with smoke "StateFile=$(winepath -w "$state")")
 start_shell
 export QUILLAR_MACHINE=$(winepath -w "$profile")
-(cd "$I686" && exec /usr/bin/wine QuillarSim.exe) >/dev/null 2>&1 &
+(cd "$I686" && wine32 QuillarSim.exe) >/dev/null 2>&1 &
 sim_pid=$!
 unset QUILLAR_MACHINE
 note "QuillarSim.exe, Quillar.exe and the Ostrilon cases started"
