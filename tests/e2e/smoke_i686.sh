@@ -54,6 +54,77 @@ quiet_start
 note() { echo "   [$(( $(date +%s) - started )) s] $*"; }
 
 if [ "$part" != installer ]; then
+# --- QuillarSim.exe: icon, cooling, quit -----------------------------------------------------
+# Alone: under emulation its halting threads (the host's idle class) get no processor while other
+# emulated programs start, and the emulator's own locks then hold up the whole program. For the
+# same reason the emulated program gets a one-processor machine: with two halting threads it
+# halted twice in 8 s, or not at all, or the emulator died (3 runs); with one it halted about
+# 7,700 times in 9 s (4 runs). The x86-64 suite covers the machines of several processors.
+
+one_processor=
+[ "$way" = emulated ] && one_processor=1
+
+# Waits like `eventually`, but no longer once the program's process has gone.
+while_sim_runs() {
+  local deadline=$(( $(date +%s) + $1 )); shift
+  until "$@"; do
+    kill -0 "$sim_pid" 2>/dev/null && [ "$(date +%s)" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
+sim_round() {
+  state=$WORK/state.ini
+  rm -f "$state"
+  profile=$(profile_with smoke "StateFile=$(winepath -w "$state")" ${one_processor:+Processors=1})
+  start_shell
+  export QUILLAR_MACHINE=$(winepath -w "$profile")
+  (cd "$I686" && wine32 QuillarSim.exe) >"$WORK/sim.out" 2>&1 &
+  sim_pid=$!
+  unset QUILLAR_MACHINE
+  note "QuillarSim.exe started"
+  check "QuillarSim.exe ($way): its icon reaches the stand-in shell" \
+        while_sim_runs $((start_ms / 1000)) grep -q ' add ' "$SHELL_LOG"
+  note "icon added"
+  check "QuillarSim.exe ($way): its cooling threads run" \
+        while_sim_runs $((start_ms / 2000)) probe wait-threads QuillarSim.exe 1000
+  sleep 3
+  qctl quit >/dev/null 2>&1
+  if [ "$way" = native ]; then
+    check "QuillarSim.exe ($way): the private quit ends it" probe wait-exit QuillarSim.exe 120000
+    wait "$sim_pid"
+    sim_rc=$?
+    check "QuillarSim.exe ($way): ... cleanly (exit code $sim_rc)" test "$sim_rc" -eq 0
+  else
+    # The emulator does not always end the host process of a program whose threads were halting
+    # when it ended (one of them spins on inside the emulator). What the program itself does at
+    # its end is seen: the icon goes and the simulated machine writes its closing state.
+    check "QuillarSim.exe ($way): the private quit runs the program's end" \
+          while_sim_runs 120 eval 'grep -q " delete " "$SHELL_LOG" && test -s "$state"'
+    skip "QuillarSim.exe ($way): ... cleanly (exit code 0)" "the emulator may keep the ended program's host process"
+    probe wait-exit QuillarSim.exe 10000 >/dev/null || wine taskkill /f /im QuillarSim.exe >/dev/null 2>&1
+    pkill -9 -f 'qemu-i386-static .*QuillarSim\.exe' 2>/dev/null
+    wait "$sim_pid" 2>/dev/null
+  fi
+  note "QuillarSim.exe ended"
+  check "QuillarSim.exe ($way): the icon was removed" eventually 10 grep -q ' delete ' "$SHELL_LOG"
+  halts=$(sed -n 's/^70=//p' "$state" 2>/dev/null | tr -d '\r')
+  echo "     halt requests: ${halts:-none}"
+  check "QuillarSim.exe ($way): the state file counts halts" test "${halts:-0}" -gt 0
+  stop_shell
+}
+# Now and then the emulator itself ends the program on a fault it could not hand over to it
+# ("qemu: uncaught target signal 11"); the same program runs every scenario natively. Such a
+# round does not count, and runs once more.
+before=("$E2E_PASSED" "$E2E_FAILED" "$E2E_SKIPPED" "${#E2E_FAILURES[@]}")
+sim_round
+crash=$(grep -m1 'uncaught target signal' "$WORK/sim.out")
+if [ "$way" = emulated ] && [ "$E2E_FAILED" -gt "${before[1]}" ] && [ -n "$crash" ]; then
+  echo "     the emulator ended QuillarSim.exe ($crash): this round does not count, once more"
+  E2E_PASSED=${before[0]} E2E_FAILED=${before[1]} E2E_SKIPPED=${before[2]}
+  E2E_FAILURES=("${E2E_FAILURES[@]:0:${before[3]}}")
+  sim_round
+fi
+
 # --- Ostrilon's raw client cases (in the background: one process of its own) -----------------
 ostrilon_filter='Ostrilon.*'
 # The case that runs the tools as another user starts three more 32-bit processes.
@@ -66,44 +137,7 @@ ostrilon_pid=$!
 (cd "$I686" && wine32 Quillar.exe) >"$WORK/quillar.out" 2>&1 &
 real_pid=$!
 
-# --- QuillarSim.exe: icon, cooling, quit -----------------------------------------------------
-state=$WORK/state.ini
-rm -f "$state"
-profile=$(profile_with smoke "StateFile=$(winepath -w "$state")")
-start_shell
-export QUILLAR_MACHINE=$(winepath -w "$profile")
-(cd "$I686" && wine32 QuillarSim.exe) >"$WORK/sim.out" 2>&1 &
-sim_pid=$!
-unset QUILLAR_MACHINE
-note "QuillarSim.exe, Quillar.exe and the Ostrilon cases started"
-check "QuillarSim.exe ($way): its icon reaches the stand-in shell" \
-      eventually $((start_ms / 1000)) grep -q ' add ' "$SHELL_LOG"
-note "icon added"
-check "QuillarSim.exe ($way): its cooling threads run" probe wait-threads QuillarSim.exe 60000
-sleep 3
-qctl quit >/dev/null 2>&1
-if [ "$way" = native ]; then
-  check "QuillarSim.exe ($way): the private quit ends it" probe wait-exit QuillarSim.exe 120000
-  wait "$sim_pid"
-  sim_rc=$?
-  check "QuillarSim.exe ($way): ... cleanly (exit code $sim_rc)" test "$sim_rc" -eq 0
-else
-  # The emulator does not always end the host process of a program whose threads were halting
-  # when it ended (one of them spins on inside the emulator). What the program itself does at
-  # its end is seen: the icon goes and the simulated machine writes its closing state.
-  check "QuillarSim.exe ($way): the private quit runs the program's end" \
-        eventually 120 eval 'grep -q " delete " "$SHELL_LOG" && test -s "$state"'
-  skip "QuillarSim.exe ($way): ... cleanly (exit code 0)" "the emulator may keep the ended program's host process"
-  probe wait-exit QuillarSim.exe 10000 >/dev/null || wine taskkill /f /im QuillarSim.exe >/dev/null 2>&1
-  pkill -9 -f 'qemu-i386-static .*QuillarSim\.exe' 2>/dev/null
-  wait "$sim_pid" 2>/dev/null
-fi
-note "QuillarSim.exe ended"
-check "QuillarSim.exe ($way): the icon was removed" eventually 10 grep -q ' delete ' "$SHELL_LOG"
-halts=$(sed -n 's/^70=//p' "$state" 2>/dev/null | tr -d '\r')
-echo "     halt requests: ${halts:-none}"
-check "QuillarSim.exe ($way): the state file counts halts" test "${halts:-0}" -gt 0
-stop_shell
+note "Quillar.exe and the Ostrilon cases started"
 
 text=$(probe dialog "Quillar driver" "$start_ms")
 check "Quillar.exe ($way): the driver error box" \
