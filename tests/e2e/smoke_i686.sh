@@ -64,11 +64,13 @@ if [ "$part" != installer ]; then
 one_processor=
 [ "$way" = emulated ] && one_processor=1
 
-# Waits like `eventually`, but no longer once the program's process has gone.
+# Waits like `eventually`, but no longer once the program's process has gone (the condition is
+# asked once more then: the program may have met it just before it ended).
 while_sim_runs() {
   local deadline=$(( $(date +%s) + $1 )); shift
   until "$@"; do
-    kill -0 "$sim_pid" 2>/dev/null && [ "$(date +%s)" -lt "$deadline" ] || return 1
+    kill -0 "$sim_pid" 2>/dev/null || { "$@"; return; }
+    [ "$(date +%s)" -lt "$deadline" ] || return 1
     sleep 0.2
   done
 }
